@@ -1,0 +1,34 @@
+#include "Plattform/system/Zaehler.h"
+
+#include <atomic>
+#include <ctime>
+
+namespace win32 {
+namespace {
+
+std::atomic<ZaehlerQuelle> zaehlerQuelle{nullptr};
+
+int64_t MonotonZeit() {
+  timespec ts{};
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  return int64_t(ts.tv_sec) * ZAEHLER_FREQUENZ + ts.tv_nsec;
+}
+
+}  // namespace
+
+bool QueryPerformanceCounter(int64_t* wert) {
+  ZaehlerQuelle quelle = zaehlerQuelle.load(std::memory_order_acquire);
+  *wert = quelle ? quelle() : MonotonZeit();
+  return true;
+}
+
+bool QueryPerformanceFrequency(int64_t* frequenz) {
+  *frequenz = ZAEHLER_FREQUENZ;
+  return true;
+}
+
+uint32_t timeBeginPeriod(uint32_t) { return 0; }
+
+void SetzeZaehlerQuelle(ZaehlerQuelle quelle) { zaehlerQuelle.store(quelle, std::memory_order_release); }
+
+}  // namespace win32

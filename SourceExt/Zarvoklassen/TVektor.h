@@ -1,0 +1,5 @@
+#pragma once
+#include "BVektor3.h"
+
+// Three floats x, y, z.
+using TVektor = BVektor3<float>;

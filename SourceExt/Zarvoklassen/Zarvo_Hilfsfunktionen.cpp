@@ -1,0 +1,65 @@
+#include "Zarvo_Hilfsfunktionen.h"
+
+#include <bit>
+#include <cstring>
+#include <string>
+
+#include <tinyxml.h>
+
+float HalbZuFloat(uint16_t halb) {
+  const uint32_t vorzeichen = static_cast<uint32_t>(halb & 0x8000) << 16;
+  if ((halb & 0x7C00) == 0) {
+    return std::bit_cast<float>(vorzeichen);
+  }
+  const uint32_t bits = vorzeichen | ((static_cast<uint32_t>(halb & 0x7FFF) + 0x1C000) << 13);
+  return std::bit_cast<float>(bits);
+}
+
+namespace {
+
+constexpr uint32_t ERSATZZEICHEN = 0xFFFD;
+
+int FolgeBytes(unsigned char erstes) {
+  if (erstes < 0xC0) return 0;
+  if (erstes < 0xE0) return 1;
+  if (erstes < 0xF0) return 2;
+  return 3;
+}
+
+uint32_t StartBits(unsigned char erstes, int folge) {
+  static constexpr unsigned char MASKE[] = {0xFF, 0x1F, 0x0F, 0x07};
+  return erstes & MASKE[folge];
+}
+
+}  // namespace
+
+uint32_t DekodiereUtf8(const char*& cursor, const char* ende) {
+  const auto erstes = static_cast<unsigned char>(*cursor++);
+  const int folge = FolgeBytes(erstes);
+  uint32_t zeichen = StartBits(erstes, folge);
+  for (int i = 0; i < folge; ++i) {
+    if (cursor == ende || *cursor == '\0') return ERSATZZEICHEN;
+    zeichen = (zeichen << 6) | (static_cast<unsigned char>(*cursor++) & 0x3F);
+  }
+  return zeichen;
+}
+
+uint32_t DekodiereUtf8(const char*& cursor) { return DekodiereUtf8(cursor, nullptr); }
+
+int ZaehleElementOeffnungen(std::string_view text, int grenze) {
+  int anzahl = 0;
+  for (size_t i = 0; i + 1 < text.size(); ++i) {
+    if (text[i] != '<') continue;
+    const char naechstes = text[i + 1];
+    if (naechstes == '/' || naechstes == '?' || naechstes == '!') continue;
+    if (++anzahl > grenze) break;
+  }
+  return anzahl;
+}
+
+bool ParseXmlBegrenzt(std::string_view text, TiXmlDocument& dokument, int grenze) {
+  if (ZaehleElementOeffnungen(text, grenze) > grenze) return false;
+  const std::string kopie(text);  // TinyXML wants a terminated text
+  dokument.Parse(kopie.c_str());
+  return !dokument.Error();
+}

@@ -1,0 +1,47 @@
+# Helpers for test, fuzz and benchmark targets.
+include(GoogleTest)
+
+# Every test gets a home and a user-data folder inside the build tree.
+set(MORVELUNT_TEST_HOME "${CMAKE_BINARY_DIR}/test-home")
+file(MAKE_DIRECTORY "${MORVELUNT_TEST_HOME}")
+set(MORVELUNT_TEST_UMGEBUNG "HOME=${MORVELUNT_TEST_HOME}" "XDG_DATA_HOME=${MORVELUNT_TEST_HOME}/.local/share")
+
+# morvelunt_test(name LABEL label SOURCES ... LIBS ...): one GoogleTest program, its tests discovered.
+function(morvelunt_test name)
+  cmake_parse_arguments(T "" "LABEL;TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  if(NOT T_LABEL)
+    set(T_LABEL einheit)
+  endif()
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 120)
+  endif()
+  add_executable(${name} ${T_SOURCES})
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main Threads::Threads)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES LABELS ${T_LABEL} TIMEOUT ${T_TIMEOUT} ENVIRONMENT "${MORVELUNT_TEST_UMGEBUNG}")
+endfunction()
+
+# morvelunt_fuzz(name SOURCES ... LIBS ...): a libFuzzer target with its seed corpus in tests/fuzz/korpus/<name>/.
+function(morvelunt_fuzz name)
+  cmake_parse_arguments(F "" "" "SOURCES;LIBS" ${ARGN})
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    return()
+  endif()
+  add_executable(${name} ${F_SOURCES})
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz)
+  target_link_libraries(${name} PRIVATE ${F_LIBS})
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  set(korpus "${PROJECT_SOURCE_DIR}/tests/fuzz/korpus/${name}")
+  set(arbeit "${CMAKE_BINARY_DIR}/fuzz/${name}-korpus")
+  if(NOT DEFINED MORVELUNT_FUZZ_ZEIT)
+    set(MORVELUNT_FUZZ_ZEIT 30)
+  endif()
+  add_test(NAME ${name}
+    COMMAND ${CMAKE_COMMAND} -E env ${MORVELUNT_TEST_UMGEBUNG}
+            sh -c "rm -rf '${arbeit}' && mkdir -p '${arbeit}' && exec '$<TARGET_FILE:${name}>' -max_total_time=${MORVELUNT_FUZZ_ZEIT} -max_len=4096 -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 '${arbeit}' '${korpus}'")
+  set_tests_properties(${name} PROPERTIES LABELS fuzz TIMEOUT 300)
+endfunction()
