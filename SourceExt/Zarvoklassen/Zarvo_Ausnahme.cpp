@@ -3,6 +3,7 @@
 #include "Zarvo_Log.h"
 #include "Zarvo_Start.h"
 
+#include <algorithm>
 #include <utility>
 
 Zarvo_Ausnahme::Zarvo_Ausnahme(std::string meldung_, std::string funktion_, std::string datei_, int zeile_)
@@ -34,17 +35,48 @@ std::string QuellPfad(std::string_view datei) {
   return pfad;
 }
 
+namespace {
+
+bool IstBezeichnerZeichen(char zeichen) {
+  return (zeichen >= 'a' && zeichen <= 'z') || (zeichen >= 'A' && zeichen <= 'Z') || (zeichen >= '0' && zeichen <= '9') ||
+         zeichen == '_';
+}
+
+// When the keyword "operator" begins at `stelle`: the end of the operator's name ("operator()",
+// "operator<", "operator int"), which is where its parameters begin. Otherwise npos.
+size_t OperatorEnde(std::string_view signatur, size_t stelle) {
+  constexpr std::string_view WORT = "operator";
+  if (signatur.substr(stelle, WORT.size()) != WORT) return std::string_view::npos;
+  if (stelle > 0 && IstBezeichnerZeichen(signatur[stelle - 1])) return std::string_view::npos;
+  const size_t danach = stelle + WORT.size();
+  if (danach < signatur.size() && IstBezeichnerZeichen(signatur[danach])) return std::string_view::npos;
+  if (signatur.substr(danach, 2) == "()") return danach + 2;
+  return std::min(signatur.find('(', danach), signatur.size());
+}
+
+// The name between `anfang` and `ende`, without the '*' or '&' of a return type written before it.
+std::string Name(std::string_view signatur, size_t anfang, size_t ende) {
+  while (anfang < ende && (signatur[anfang] == '*' || signatur[anfang] == '&')) ++anfang;
+  return std::string(signatur.substr(anfang, ende - anfang));
+}
+
+}  // namespace
+
 std::string FunktionsName(std::string_view signatur) {
-  // The name ends at the first '(' outside template brackets; it starts after the last blank
-  // before that, outside template brackets (the return type stands in front).
+  // The name ends at the first '(' outside template brackets (after an operator's symbol); it
+  // starts after the last blank before that, outside template brackets (the return type stands
+  // in front).
   int tiefe = 0;
   size_t anfang = 0;
   for (size_t i = 0; i < signatur.size(); ++i) {
-    char zeichen = signatur[i];
+    const char zeichen = signatur[i];
+    if (tiefe == 0) {
+      if (const size_t ende = OperatorEnde(signatur, i); ende != std::string_view::npos) return Name(signatur, anfang, ende);
+    }
     if (zeichen == '<') ++tiefe;
     else if (zeichen == '>') --tiefe;
     else if (tiefe == 0 && zeichen == ' ') anfang = i + 1;
-    else if (tiefe == 0 && zeichen == '(') return std::string(signatur.substr(anfang, i - anfang));
+    else if (tiefe == 0 && zeichen == '(') return Name(signatur, anfang, i);
   }
-  return std::string(signatur.substr(anfang));
+  return Name(signatur, anfang, signatur.size());
 }

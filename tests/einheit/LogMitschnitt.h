@@ -1,0 +1,35 @@
+#pragma once
+// Starts the global log into a temporary folder and records every line it dispatches on the main
+// thread (without the time and thread prefix, without the newline). Closes the log at the end.
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "EigenerOrdner.h"
+#include "Zarvo_KonsoleBasisAnzeige.h"
+#include "Zarvo_Start.h"
+
+class LogMitschnitt : public Zarvo_KonsoleBasisAnzeige {
+ public:
+  LogMitschnitt() : Zarvo_KonsoleBasisAnzeige(&g_Log) { g_Log.Starte(ordner.Pfad(), "test.log"); }
+  ~LogMitschnitt() override { g_Log.Schliesse(); }
+
+  void NeueZeile(std::string_view zeile) override {
+    const size_t praefix = zeile.find("): ");
+    std::string_view text = praefix == std::string_view::npos ? zeile : zeile.substr(praefix + 3);
+    if (!text.empty() && text.back() == '\n') text.remove_suffix(1);
+    zeilen.emplace_back(text);
+  }
+  bool GibZustand() override { return false; }
+
+  bool Enthaelt(const std::string& zeile) const {
+    for (const std::string& z : zeilen)
+      if (z == zeile) return true;
+    return false;
+  }
+
+  std::vector<std::string> zeilen;
+
+ private:
+  EigenerOrdner ordner;
+};
