@@ -1,6 +1,7 @@
 #pragma once
 // Starts the global log into a temporary folder and records every line it dispatches on the main
-// thread (without the time and thread prefix, without the newline). Closes the log at the end.
+// thread after its start lines (without the time and thread prefix, without the newline). Closes
+// the log at the end.
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,7 +12,10 @@
 
 class LogMitschnitt : public Zarvo_KonsoleBasisAnzeige {
  public:
-  LogMitschnitt() : Zarvo_KonsoleBasisAnzeige(&g_Log) { g_Log.Starte(ordner.Pfad(), "test.log"); }
+  LogMitschnitt() : Zarvo_KonsoleBasisAnzeige(&g_Log) {
+    g_Log.Starte(ordner.Pfad(), "test.log");
+    zeilen.clear();
+  }
   ~LogMitschnitt() override { g_Log.Schliesse(); }
 
   void NeueZeile(std::string_view zeile) override {
