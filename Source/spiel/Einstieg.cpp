@@ -13,9 +13,7 @@ int Einstieg(const std::function<void()>& lauf) {
 
   int ergebnis = 0;
   try {
-    if (g_System.programmPfadFehlt)
-      WirfZarvoAusnahme("Unable to obtain path to game executable.", "Zarvo_System::Zarvo_System",
-                        "SourceExt\\Zarvoklassen\\Zarvo_System", __LINE__);
+    g_System.PruefeProgrammPfad();
     lauf();
   } catch (const Zarvo_Ausnahme& ausnahme) {
     g_Log.Schreibe("Exception thrown: %s (%d) - %s(): %s", ausnahme.datei.c_str(), ausnahme.zeile,

@@ -1,5 +1,6 @@
 #include "Zarvo_System.h"
 
+#include "Zarvo_Ausnahme.h"
 #include "Zarvo_Start.h"
 
 #include "Plattform/system/Ordner.h"
@@ -57,6 +58,11 @@ void Zarvo_System::Uebernimm(Zarvo_SystemPfade pfade) {
   anwendungsVerzeichnis = std::move(pfade.anwendungsVerzeichnis);
   benutzerDaten = std::move(pfade.benutzerDaten);
   benutzerName = std::move(pfade.benutzerName);
+}
+
+void Zarvo_System::PruefeProgrammPfad() const {
+  if (!programmPfadFehlt) return;
+  WirfZarvoAusnahme("Unable to obtain path to game executable.", "Zarvo_System::Zarvo_System", QuellPfad(__FILE__), __LINE__);
 }
 
 void Zarvo_System::AktualisiereAktivZustand() {

@@ -44,6 +44,8 @@ class Zarvo_System {
   Zarvo_System();
 
   void Uebernimm(Zarvo_SystemPfade pfade);
+  // Throws "Unable to obtain path to game executable." when the program path was missing.
+  void PruefeProgrammPfad() const;
   // State: 2 when flag A is false, else 0 with flag B set and 1 without; listener told on change.
   void AktualisiereAktivZustand();
   void SetzeFlagA(bool wert);
