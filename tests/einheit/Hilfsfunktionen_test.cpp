@@ -4,6 +4,8 @@
 #include <cstring>
 #include <memory>
 
+#include <tinyxml.h>
+
 #include "Zarvo_Hilfsfunktionen.h"
 
 TEST(HalbZuFloat, Tabelle) {
@@ -60,4 +62,31 @@ TEST(ZaehleElementOeffnungen, ZaehltNurOeffnungenBisZurGrenze) {
   EXPECT_EQ(ZaehleElementOeffnungen("<?xml version=\"1.0\"?><a><b/><!-- x --></a>", 10), 2);
   EXPECT_EQ(ZaehleElementOeffnungen("<a><a><a><a>", 2), 3);
   EXPECT_EQ(ZaehleElementOeffnungen("", 2), 0);
+}
+
+TEST(ParseXmlBegrenzt, AbgeschnitteneUtf8FolgeLiestNichtUeberDasTextendeHinaus) {
+  // The declaration (or the byte-order mark) makes TinyXML read UTF-8 sequences.
+  struct Fall {
+    std::string text;
+    bool gelesen;
+  };
+  const Fall faelle[] = {
+      {"<?xml version=\"1.0\"?><wurzel><kind>Text mit Umlaut \xE3\xE3", false},
+      {"\xEF\xBB\xBF<wurzel><kind>Text mit Umlaut \xF0", false},
+      {"<?xml version=\"1.0\"?><wurzel><kind a=\"\xE3", false},
+      {"<?xml version=\"1.0\"?><wurzel><kind>Text</kind></wurzel>   \xF0\x9F", true},
+      {"<?xml version=\"1.0\"?><wurzel><kind>Gr\xC3\xB6\xC3\x9F" "e</kind></wurzel>", true},
+  };
+  for (const Fall& f : faelle) {
+    TiXmlDocument dokument;
+    EXPECT_EQ(ParseXmlBegrenzt(f.text, dokument, 10), f.gelesen) << f.text;
+  }
+  // A NUL ends the text even right after the first byte of a sequence; nothing behind it is read.
+  const std::string mitNul("<?xml version=\"1.0\"?><w>\xE3\0xx<k/></w>", 35);
+  TiXmlDocument dokument;
+  EXPECT_FALSE(ParseXmlBegrenzt(mitNul, dokument, 10));
+  EXPECT_EQ(TiXmlHandle(&dokument).FirstChild("w").FirstChild("k").ToElement(), nullptr);
+  TiXmlDocument gueltig;
+  ASSERT_TRUE(ParseXmlBegrenzt("<wurzel><kind>Gr\xC3\xB6\xC3\x9F" "e</kind></wurzel>", gueltig, 10));
+  EXPECT_STREQ(gueltig.FirstChildElement()->FirstChildElement()->GetText(), "Gr\xC3\xB6\xC3\x9F" "e");
 }
