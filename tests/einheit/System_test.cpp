@@ -3,7 +3,9 @@
 #include <map>
 
 #include "EigenerOrdner.h"
+#include "LogMitschnitt.h"
 #include "Plattform/system/Ordner.h"
+#include "Zarvo_Ausnahme.h"
 #include "Zarvo_Start.h"
 #include "Zarvo_System.h"
 
@@ -136,6 +138,29 @@ TEST(BerechnePfade, BenutzerName) {
     EXPECT_EQ(pfade.benutzerName, f.erwartet);
     EXPECT_EQ(pfade.meldungen, f.meldungen);
   }
+}
+
+TEST(SystemUebernimm, SchreibtDieMeldungenInsLogUndSetztDieWerte) {
+  const Zarvo_SystemPfade alt{g_System.programmPfadFehlt, g_System.anwendungsVerzeichnis, g_System.benutzerDaten,
+                              g_System.benutzerName, {}};
+  EigenerOrdner ordner;
+  {
+    LogMitschnitt log;
+    g_System.Uebernimm(BerechnePfade(std::nullopt, ordner.Pfad(), std::nullopt));
+    EXPECT_EQ(log.zeilen, (std::vector<std::string>{"!Unable to obtain path to executable.", "!Now we are all going to die.",
+                                                     KEIN_NAME}));
+    EXPECT_TRUE(g_System.programmPfadFehlt);
+    EXPECT_THROW(g_System.PruefeProgrammPfad(), Zarvo_Ausnahme);
+    log.zeilen.clear();
+    g_System.Uebernimm(BerechnePfade(ordner / "bin32/morvelunt", ordner.Pfad(), "anna"));
+    EXPECT_TRUE(log.zeilen.empty());
+  }
+  EXPECT_FALSE(g_System.programmPfadFehlt);
+  EXPECT_NO_THROW(g_System.PruefeProgrammPfad());
+  EXPECT_EQ(g_System.anwendungsVerzeichnis, ordner.Pfad());
+  EXPECT_EQ(g_System.benutzerDaten, ordner / "MORVELUNT");
+  EXPECT_EQ(g_System.benutzerName, "anna");
+  g_System.Uebernimm(alt);
 }
 
 // The activity state of the global object; the fixture restores what it changes.
