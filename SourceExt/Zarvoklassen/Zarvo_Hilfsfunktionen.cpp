@@ -59,7 +59,11 @@ int ZaehleElementOeffnungen(std::string_view text, int grenze) {
 
 bool ParseXmlBegrenzt(std::string_view text, TiXmlDocument& dokument, int grenze) {
   if (ZaehleElementOeffnungen(text, grenze) > grenze) return false;
-  const std::string kopie(text);  // TinyXML wants a terminated text
+  // TinyXML wants a terminated text. It steps over a UTF-8 lead byte by the sequence's length
+  // without looking for the end, so a lead byte at the end would carry it past the terminator:
+  // more NULs behind the text stop it there.
+  std::string kopie(text);
+  kopie.append(8, '\0');
   dokument.Parse(kopie.c_str());
   return !dokument.Error();
 }

@@ -147,6 +147,10 @@ TEST_F(Konfig, SchlechteDateienBehaltenDieStandardwerte) {
       {"ohne Endmarke", "<config><var name=\"displaywidth\" wert=\"640\"/>", KEINE_DATEI},
       {"Binaerdaten", std::string("\0\xff\xfe<\x01", 5), KEINE_DATEI},
       {"50000 verschachtelte Elemente", verschachtelt, KEINE_DATEI},
+      // UTF-8 lead bytes up to the end of the text (found by fuzzing).
+      {"UTF-8-Anfangsbytes am Ende",
+       "<?xml version=\"1.0\" ?>\n<config>\n  \xe0 <var name=\"debug#=\"\xe4\xe4\xe4\xe9\xe9\xe9\xe9\xe9\xe9\xe9\xe9\xe9\xe9\xe9\xe9\xe9\xe9\xe9\xe9\xe9\xe9\xe9\xe9\xe9\xe9\xe9\xe9\xe4\xe4\xe4\xe4\n",
+       KEINE_DATEI},
       {"nur Deklaration", "<?xml version=\"1.0\" ?>", FEHLERHAFT},
       {"kein var", "<config><wert name=\"displaywidth\" wert=\"640\"/></config>", FEHLERHAFT},
       {"var nicht direkt unter der Wurzel", "<config><g><var name=\"displaywidth\" wert=\"640\"/></g></config>",
@@ -167,11 +171,17 @@ TEST_F(Konfig, SchlechteDateienBehaltenDieStandardwerte) {
     EXPECT_EQ(AlleTexte(), standard);
   }
 
+  // Missing, and a folder in its place.
   std::filesystem::remove(Datei());
-  log.anzeige.Leere();
-  Zarvo_Konfig::Lade(log.ordner.Pfad(), "spiel.cfg");
-  EXPECT_EQ(log.anzeige.Nachrichten(), std::vector<std::string>{KEINE_DATEI});
-  EXPECT_EQ(AlleTexte(), standard);
+  for (int versuch = 0; versuch < 2; ++versuch) {
+    log.anzeige.Leere();
+    Zarvo_Konfig::Lade(log.ordner.Pfad(), "spiel.cfg");
+    EXPECT_EQ(log.anzeige.Nachrichten(), std::vector<std::string>{KEINE_DATEI});
+    EXPECT_EQ(AlleTexte(), standard);
+    std::filesystem::create_directory(Datei());
+  }
+  Zarvo_Konfig::Speichere();
+  EXPECT_TRUE(std::filesystem::is_directory(Datei()));
 }
 
 TEST_F(Konfig, LaedtInDokumentreihenfolge_AuchSchreibgeschuetzte) {
