@@ -60,10 +60,10 @@ int ZaehleElementOeffnungen(std::string_view text, int grenze) {
 bool ParseXmlBegrenzt(std::string_view text, TiXmlDocument& dokument, int grenze) {
   // TinyXML reads a terminated text, so a NUL ends it. It steps over a multi-byte UTF-8 sequence
   // by its first byte alone: a sequence cut off by the end would step over the terminator, so
-  // the copy ends at the first NUL and three more NUL bytes follow it.
+  // the copy ends at the first NUL and NUL bytes follow it.
   std::string kopie(text.substr(0, text.find('\0')));
   if (ZaehleElementOeffnungen(kopie, grenze) > grenze) return false;
-  kopie.append(3, '\0');
+  kopie.append(8, '\0');
   dokument.Parse(kopie.c_str());
   return !dokument.Error();
 }

@@ -1,5 +1,6 @@
 #include "Zarvo_Liste.h"
 
+#include <algorithm>
 #include <charconv>
 #include <climits>
 #include <cmath>
@@ -12,6 +13,23 @@ std::string_view OhneFuehrendeLeerzeichen(std::string_view text) {
   size_t i = 0;
   while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\n' || text[i] == '\r')) ++i;
   return text.substr(i);
+}
+
+// Whether a decimal number (digits with an optional point and exponent, no sign) is at least 1 in
+// magnitude: the decimal position of its first non-zero digit plus the exponent is not negative.
+bool BetragMindestensEins(std::string_view zahl) {
+  const size_t exponentStelle = std::min(zahl.find_first_of("eE"), zahl.size());
+  const std::string_view mantisse = zahl.substr(0, exponentStelle);
+  const size_t punkt = std::min(mantisse.find('.'), mantisse.size());
+  const size_t erste = mantisse.find_first_of("123456789");
+  if (erste == std::string_view::npos) return false;
+  const int64_t stelle = erste < punkt ? int64_t(punkt - erste) - 1 : -int64_t(erste - punkt);
+  std::string_view exponentText = zahl.substr(std::min(exponentStelle + 1, zahl.size()));
+  if (!exponentText.empty() && exponentText[0] == '+') exponentText.remove_prefix(1);
+  int64_t exponent = 0;
+  const auto ergebnis = std::from_chars(exponentText.data(), exponentText.data() + exponentText.size(), exponent);
+  if (ergebnis.ec == std::errc::result_out_of_range) return exponentText[0] != '-';
+  return exponent >= -stelle;
 }
 
 }  // namespace
@@ -43,13 +61,21 @@ int LiesGanzzahl(std::string_view text) {
 
 float LiesGleitzahl(std::string_view text) {
   text = OhneFuehrendeLeerzeichen(text);
-  if (!text.empty() && text[0] == '+') text.remove_prefix(1);
+  // One sign at most; from_chars takes only '-'.
+  const bool plus = !text.empty() && text[0] == '+';
+  if (plus) text.remove_prefix(1);
+  const bool negativ = !plus && !text.empty() && text[0] == '-';
   // Decimal only: from_chars would also take "inf" and "nan".
-  size_t ziffer = !text.empty() && text[0] == '-' ? 1 : 0;
+  const size_t ziffer = negativ ? 1 : 0;
   if (ziffer >= text.size() || !((text[ziffer] >= '0' && text[ziffer] <= '9') || text[ziffer] == '.')) return 0.0f;
   float wert = 0.0f;
   auto [ende, fehler] = std::from_chars(text.data(), text.data() + text.size(), wert, std::chars_format::general);
-  if (fehler == std::errc::result_out_of_range) return text[0] == '-' ? -HUGE_VALF : HUGE_VALF;
+  if (fehler == std::errc::result_out_of_range) {
+    // Too large gives infinity, too small a zero, each with its sign.
+    const bool gross = BetragMindestensEins(std::string_view(text.data() + ziffer, size_t(ende - text.data()) - ziffer));
+    const float betrag = gross ? HUGE_VALF : 0.0f;
+    return negativ ? -betrag : betrag;
+  }
   if (fehler != std::errc()) return 0.0f;
   return wert;
 }

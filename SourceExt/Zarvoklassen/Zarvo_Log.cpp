@@ -17,6 +17,12 @@ struct Zarvo_Log::Warteschlange {
 namespace {
 constexpr size_t PUFFER_GROESSE = 2000;
 constexpr size_t MAX_BULK = 20;
+
+// An error line: its message, behind the "(tXXXX): " prefix, begins with '!'.
+bool IstFehlerzeile(std::string_view zeile) {
+  const size_t praefixEnde = zeile.find("): ");
+  return praefixEnde != std::string_view::npos && zeile.substr(praefixEnde + 3).starts_with('!');
+}
 }  // namespace
 
 void Zarvo_Log::WarteschlangeLoescher::operator()(Warteschlange* schlange) const { delete schlange; }
@@ -101,16 +107,18 @@ void Zarvo_Log::BehalteVorStart(std::string_view zeile) {
   uint32_t faden = win32::GetCurrentThreadId();
   uint32_t erster = 0;
   if (!vorStartFaden.compare_exchange_strong(erster, faden) && erster != faden) return;
-  if (!zeile.empty() && zeile.front() == '!') fwrite(zeile.data(), 1, zeile.size(), stderr);
+  if (IstFehlerzeile(zeile)) fwrite(zeile.data(), 1, zeile.size(), stderr);
   if (!vorStart) vorStart = std::make_unique<std::vector<std::string>>();
   if (vorStart->size() < MAX_VOR_START) vorStart->emplace_back(zeile);
 }
 
 void Zarvo_Log::Starte(const std::filesystem::path& verzeichnis, const char* dateiName) {
   echo = false;
+  if (datei) fclose(datei);
+  datei = nullptr;
+  pfad.reset();
   if (g_tLogfile.boolWert) {
     pfad = std::make_unique<std::filesystem::path>(verzeichnis / dateiName);
-    if (datei) fclose(datei);
     datei = fopen(pfad->c_str(), "wb");
   }
   if (!warteschlange) warteschlange.reset(new Warteschlange());

@@ -87,7 +87,7 @@ void Zarvo_Variable::SetzeInt(int32_t wert) {
   intWert = wert;
   floatWert = float(wert);
   boolWert = wert > 0;
-  AktualisiereText();
+  ErneuereText(vorschlag);
   Melde(vorschlag);
 }
 
@@ -100,21 +100,21 @@ void Zarvo_Variable::SetzeBool(bool wert) {
   boolWert = wert;
   vektor = {f, 0, 0};
   farbe = {f, f, f, 1.0f};
-  AktualisiereText();
+  ErneuereText(vorschlag);
   Melde(vorschlag);
 }
 
 void Zarvo_Variable::SetzeText(const std::string& wert) {
-  std::string vorschlag = wert;
+  // A copy: `wert` may be this variable's own text.
+  const std::string vorschlag = wert;
   if (!Erlaubt(vorschlag)) return;
-  text = wert;
-  intWert = LiesGanzzahl(wert);
-  floatWert = LiesGleitzahl(wert);
-  boolWert = wert == "on" || wert == "an" || wert == "true" || wert == "ja" || intWert > 0;
-  Zarvo_Liste liste = ZerlegeListe(wert);
+  intWert = LiesGanzzahl(vorschlag);
+  floatWert = LiesGleitzahl(vorschlag);
+  boolWert = vorschlag == "on" || vorschlag == "an" || vorschlag == "true" || vorschlag == "ja" || intWert > 0;
+  Zarvo_Liste liste = ZerlegeListe(vorschlag);
   vektor = {liste.Zahl(0), liste.Zahl(1), liste.Zahl(2)};
   farbe = {liste.Zahl(0), liste.Zahl(1), liste.Zahl(2), liste.zahlen.size() > 3 ? liste.Zahl(3) : 1.0f};
-  AktualisiereText();
+  ErneuereText(vorschlag);
   Melde(vorschlag);
 }
 
@@ -127,6 +127,11 @@ void Zarvo_Variable::AktualisiereText() {
     case FARBE: text = fmt::format("{}, {}, {}, {}", farbe.r, farbe.g, farbe.b, farbe.a); break;
     default: break;  // a string variable's text is its value
   }
+}
+
+void Zarvo_Variable::ErneuereText(const std::string& wert) {
+  if (typ == TEXT) text = wert;
+  else AktualisiereText();
 }
 
 void Zarvo_Variable::KonsolenBefehl(std::string& argumente) {

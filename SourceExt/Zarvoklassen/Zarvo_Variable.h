@@ -57,6 +57,8 @@ class Zarvo_Variable {
   TAlphaFarbe farbe;
 
  private:
+  // The text after a change to `wert`: the value itself for a string variable, else regenerated.
+  void ErneuereText(const std::string& wert);
   bool Erlaubt(const std::string& vorschlag);
   void Melde(const std::string& vorschlag);
 };

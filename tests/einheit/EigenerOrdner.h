@@ -6,6 +6,7 @@
 #include <iterator>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 class EigenerOrdner {
  public:
@@ -29,7 +30,7 @@ class EigenerOrdner {
   std::filesystem::path pfad;
 };
 
-inline void SchreibeDatei(const std::filesystem::path& pfad, const std::string& inhalt) {
+inline void SchreibeDatei(const std::filesystem::path& pfad, std::string_view inhalt) {
   std::ofstream strom(pfad, std::ios::binary);
   strom << inhalt;
 }
