@@ -9,6 +9,8 @@ namespace {
 // Larger decoded samples are refused rather than handed to OpenAL (its sizes are int).
 constexpr size_t MAX_BYTES = size_t(1) << 30;
 constexpr size_t LESE_BLOCK = 16384;
+// Reserved up front from the stated length; a forged length must not reserve more than this.
+constexpr size_t MAX_RESERVIERT = size_t(64) << 20;
 }  // namespace
 
 FMOD_RESULT OggDatei::Oeffne(const char* pfad, std::unique_ptr<OggDatei>& ergebnis) {
@@ -69,6 +71,8 @@ bool OggDatei::ZumAnfang() {
 
 FMOD_RESULT OggDatei::LiesGanz(std::vector<char>& daten) {
   daten.clear();
+  const ogg_int64_t frames = ov_seekable(&datei) ? ov_pcm_total(&datei, -1) : 0;
+  if (frames > 0) daten.reserve(std::min(size_t(frames) * BytesProFrame() + LESE_BLOCK, MAX_RESERVIERT));
   for (;;) {
     size_t alt = daten.size();
     if (alt >= MAX_BYTES) return FMOD_ERR_FORMAT;
