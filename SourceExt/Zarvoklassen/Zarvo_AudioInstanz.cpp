@@ -1,0 +1,3 @@
+#include "Zarvo_AudioInstanz.h"
+
+Zarvo_Audio g_Audio;
