@@ -260,9 +260,16 @@ bool TSpeicher::LadeAusStrom(FILE* strom) {
   if (std::fseek(strom, 0, SEEK_END) != 0) return false;
   const long laenge = std::ftell(strom);
   if (laenge < 0 || std::fseek(strom, 0, SEEK_SET) != 0) return false;
-  // Room for the content and always for the 64 zero bytes behind it.
+  // A stream that cannot be read at all (a folder reports a huge size) fails before allocating.
+  if (laenge > 0 && (std::fgetc(strom) == EOF || std::fseek(strom, 0, SEEK_SET) != 0)) return false;
+  // Room for the content and always for the 64 zero bytes behind it; a size no block can hold
+  // fails like a short read.
   const uint64_t raum = AufVielfaches(uint64_t(laenge) + NULLEN_HINTER_DATEI, 64);
-  if (kapazitaet < raum) Reserviere(raum);
+  try {
+    if (kapazitaet < raum) Reserviere(raum);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
   const uint64_t gelesen = laenge == 0 ? 0 : std::fread(daten, 1, uint64_t(laenge), strom);
   groesse = gelesen;
   std::memset(daten + groesse, 0, NULLEN_HINTER_DATEI);
