@@ -16,7 +16,10 @@ class LogMitschnitt : public Zarvo_KonsoleBasisAnzeige {
     g_Log.Starte(ordner.Pfad(), "test.log");
     zeilen.clear();
   }
-  ~LogMitschnitt() override { g_Log.Schliesse(); }
+  ~LogMitschnitt() override {
+    g_tDebug.boolWert = debugVorher;
+    g_Log.Schliesse();
+  }
 
   void NeueZeile(std::string_view zeile) override {
     const size_t praefix = zeile.find("): ");
@@ -32,8 +35,20 @@ class LogMitschnitt : public Zarvo_KonsoleBasisAnzeige {
     return false;
   }
 
+  // Number of lines containing `teil`.
+  size_t Anzahl(std::string_view teil) const {
+    size_t anzahl = 0;
+    for (const std::string& z : zeilen)
+      if (z.find(teil) != std::string::npos) ++anzahl;
+    return anzahl;
+  }
+  bool EnthaeltTeil(std::string_view teil) const { return Anzahl(teil) > 0; }
+  // Switches "t_debug" for the test; restored at the end.
+  void Debug(bool an) { g_tDebug.boolWert = an; }
+
   std::vector<std::string> zeilen;
 
  private:
   EigenerOrdner ordner;
+  bool debugVorher = g_tDebug.boolWert;
 };
