@@ -237,6 +237,7 @@ char* Zarvo_Parallel::BildeAbbildung(size_t anzahl) {
 Zarvo_Parallel::Auftrag* Zarvo_Parallel::RichteBlockEin(char* block) {
   static_assert(sizeof(FadenWarter) <= SEITEN_GROESSE && sizeof(Auftrag) <= SEITEN_GROESSE);
   Auftrag* auftrag = new (block) Auftrag;
+  auftrag->kern = this;
   alleBloecke.push_back(auftrag);
   return auftrag;
 }
@@ -334,7 +335,7 @@ void Zarvo_Parallel::SetzeFort(Auftrag* auftrag) {
   if (auftrag->typ == TYP_FADEN)
     static_cast<FadenWarter*>(auftrag)->Wecke();
   else
-    g_Parallel->ReiheEin(auftrag);
+    auftrag->kern->ReiheEin(auftrag);
 }
 
 void Zarvo_Parallel::ArbeiterSchleife(Arbeiter* arbeiter) {

@@ -114,6 +114,7 @@ class Zarvo_Parallel {
     AuftragsHandle erwartet;                  // the job awaited under reason 2
     win32::FaserStapel eigenerStapel;         // the job's stack
     win32::FaserStapel arbeiterStapel;        // the stack of the thread running it
+    Zarvo_Parallel* kern = nullptr;           // the core the block belongs to
   };
 
   // n parallel workers (default: the processor count; 0 counts as 1) and one I/O worker.

@@ -320,7 +320,7 @@ TEST(ParallelMissbrauchDeathTest, UngueltigerTypUndZaehlenUnterNull) {
   }
   EXPECT_EQ(kern.GibLagebericht().lebend, 0u);
   Zarvo_Parallel::WarteZaehler zaehler;
-  uint64_t ergebnis = 1;
+  [[maybe_unused]] uint64_t ergebnis = 1;
   EXPECT_DEBUG_DEATH(ergebnis = zaehler.Vermindere(), "Vermindere on a counter of 0");
 #ifdef NDEBUG
   EXPECT_EQ(ergebnis, 0u);
