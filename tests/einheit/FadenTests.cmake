@@ -1,0 +1,8 @@
+# Tests of threaded code. Included by einheit/CMakeLists.txt, and alone by the tsan preset.
+morvelunt_test(test_parallel
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/Parallel_test.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/ParallelSperre_test.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/ParallelWaechter_test.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/ParallelStress_test.cpp
+  LIBS zarvoklassen
+  TIMEOUT 300)
