@@ -127,7 +127,13 @@ int PruefeModul(dl_phdr_info* info, size_t, void* roh) {
   return 0;
 }
 
-Dwfl_Module* ModulVon(uint64_t adresse) { return dwfl ? dwfl_addrmodule(dwfl, Dwarf_Addr(adresse)) : nullptr; }
+bool InGeladenemSegment(uint64_t adresse);
+
+// libdw counts anonymous mappings next to a module as part of it: ask the loader first.
+Dwfl_Module* ModulVon(uint64_t adresse) {
+  if (!dwfl || !InGeladenemSegment(adresse)) return nullptr;
+  return dwfl_addrmodule(dwfl, Dwarf_Addr(adresse));
+}
 
 const char* BasisName(const char* pfad) {
   const char* strich = strrchr(pfad, '/');
@@ -154,6 +160,11 @@ bool UeberspringeBlatt(STACKFRAME64* rahmen, CONTEXT* kontext, unw_cursor_t* zei
   kopie->uc_mcontext.gregs[REG_RSP] = sp + greg_t(sizeof(greg_t));
   if (unw_init_local2(zeiger, kopie, UNW_INIT_SIGNAL_FRAME) < 0) return false;
   return LiesRahmen(rahmen, zeiger, false);
+}
+
+bool InGeladenemSegment(uint64_t adresse) {
+  ModulAbschnitt ort;
+  return SucheModulAbschnitt(reinterpret_cast<const void*>(adresse), &ort);
 }
 
 }  // namespace

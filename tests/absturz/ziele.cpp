@@ -9,12 +9,22 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <stdexcept>
 #include <thread>
 
 namespace Ziele {
 
-volatile Orte g_Orte;
+namespace {
+// In shared memory, so that a test that forks sees what its crashed child recorded.
+Orte* GeteilteOrte() {
+  void* seite = mmap(nullptr, sizeof(Orte), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+  if (seite == MAP_FAILED) abort();
+  return new (seite) Orte{};
+}
+}  // namespace
+
+volatile Orte& g_Orte = *GeteilteOrte();
 
 namespace {
 // After a call, so that the call is no tail call.
@@ -42,10 +52,10 @@ volatile bool endlos = true;
 }
 
 [[gnu::noinline]] void TeileGanzzahlDurchNull() {
-  volatile int null = 0;
+  volatile int zaehler = 7, null = 0;
   volatile int ergebnis [[maybe_unused]] = 0;
   Merke("Ziele::TeileGanzzahlDurchNull()", __LINE__ + 1);
-  ergebnis = 1 / null;
+  ergebnis = zaehler / null;
   Nachlauf();
 }
 

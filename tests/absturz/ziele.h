@@ -11,7 +11,7 @@ struct Orte {
   int fehlerZeile;       // its faulting line
   int aufrufZeile;       // RufeZiel's line of the call
 };
-extern volatile Orte g_Orte;
+extern volatile Orte& g_Orte;  // shared with forked children
 
 // Calls `ziel`, not as a tail call, so that RufeZiel is its caller frame.
 void RufeZiel(void (*ziel)());
