@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <csignal>
 #include <cstring>
+#include <fstream>
 #include <sstream>
 #include <thread>
 
@@ -349,5 +350,238 @@ TEST_P(AbsturzBericht, LogtBerichtUndStirbtAmSignal) {
 
 INSTANTIATE_TEST_SUITE_P(Faelle, AbsturzBericht, testing::ValuesIn(FAELLE),
                          [](const testing::TestParamInfo<Fall>& info) { return std::string(info.param.name); });
+
+}  // namespace
+
+namespace {
+
+size_t Anzahl(const std::string& text, const std::string& teil) {
+  size_t anzahl = 0;
+  for (size_t stelle = text.find(teil); stelle != std::string::npos; stelle = text.find(teil, stelle + 1)) ++anzahl;
+  return anzahl;
+}
+
+bool StirbtAn(const Ergebnis& ergebnis, int signal) {
+  return !ergebnis.haengt && WIFSIGNALED(ergebnis.status) && WTERMSIG(ergebnis.status) == signal;
+}
+
+TEST(Absturz, QueuedLinesOfOtherThreadsComeBeforeTheReport) {
+  Ergebnis ergebnis = Gabel::FuehreAus([] {
+    g_Log.Schreibe("A");
+    std::thread([] {
+      for (int i = 1; i <= 50; ++i) g_Log.Schreibe("B%d", i);
+    }).join();
+    Ziele::RufeZiel(Ziele::SchreibeNullzeiger);
+  });
+  ASSERT_TRUE(StirbtAn(ergebnis, SIGSEGV));
+  std::vector<std::string> texte;
+  for (const Zeile& zeile : Zeilen(ergebnis.log)) texte.push_back(zeile.text);
+  std::vector<std::string> erwartet{"Log-Start", "A"};
+  for (int i = 1; i <= 50; ++i) erwartet.push_back("B" + std::to_string(i));
+  erwartet.push_back(REGEL);
+  ASSERT_GE(texte.size(), erwartet.size());
+  EXPECT_EQ(std::vector<std::string>(texte.begin(), texte.begin() + long(erwartet.size())), erwartet);
+}
+
+TEST(Absturz, WithoutStartedLogTheReportGoesToStderr) {
+  Gabel::Optionen optionen;
+  optionen.logStarten = false;
+  Ergebnis ergebnis = Gabel::FuehreAus([] { Ziele::RufeZiel(Ziele::SchreibeNullzeiger); }, optionen);
+  EXPECT_TRUE(StirbtAn(ergebnis, SIGSEGV));
+  EXPECT_FALSE(ergebnis.hatLog);
+  std::vector<Zeile> bericht = Bericht(ergebnis.fehlerStrom);
+  ASSERT_GE(bericht.size(), 4u) << ergebnis.fehlerStrom;
+  EXPECT_EQ(bericht[1].text, "!Exception code: C0000005 ACCESS_VIOLATION");
+  EXPECT_EQ(bericht.back().text, "Minidump created.");
+  EXPECT_EQ(LiesMinidump(ergebnis.dump()).fehler, "");
+}
+
+TEST(Absturz, TwoThreadsCrashingAtOnceGiveOneReport) {
+  Ergebnis ergebnis = Gabel::FuehreAus([] {
+    static pthread_barrier_t schranke;
+    pthread_barrier_init(&schranke, nullptr, 2);
+    auto laeufer = [] {
+      pthread_barrier_wait(&schranke);
+      Ziele::RufeZiel(Ziele::SchreibeNullzeiger);
+    };
+    std::thread erster(laeufer), zweiter(laeufer);
+    erster.join();
+    zweiter.join();
+  });
+  EXPECT_TRUE(StirbtAn(ergebnis, SIGSEGV)) << "status " << ergebnis.status << (ergebnis.haengt ? " (hangs)" : "");
+  EXPECT_EQ(Anzahl(ergebnis.log, "!Exception code: "), 1u) << ergebnis.log;
+  EXPECT_EQ(Anzahl(ergebnis.log, "Minidump created."), 1u);
+  EXPECT_EQ(LiesMinidump(ergebnis.dump()).faeden.size(), 1u);
+}
+
+void SchreibeMarkeUndEnde(int) {
+  const char marke[] = "VORHERIGER-HANDLER\n";
+  ssize_t geschrieben [[maybe_unused]] = write(2, marke, sizeof(marke) - 1);
+  _exit(42);
+}
+
+TEST(Absturz, HandsTheSignalToTheHandlerInstalledBefore) {
+  Ergebnis ergebnis = Gabel::FuehreAus([] {
+    EntferneAbsturzFilter();
+    std::signal(SIGSEGV, SchreibeMarkeUndEnde);
+    InstalliereAbsturzFilter();
+    Ziele::RufeZiel(Ziele::SchreibeNullzeiger);
+  });
+  ASSERT_FALSE(ergebnis.haengt);
+  EXPECT_TRUE(WIFEXITED(ergebnis.status) && WEXITSTATUS(ergebnis.status) == 42) << "status " << ergebnis.status;
+  size_t regel = ergebnis.fehlerStrom.find(REGEL);
+  size_t dump = ergebnis.fehlerStrom.find("Minidump created.");
+  size_t marke = ergebnis.fehlerStrom.find("VORHERIGER-HANDLER");
+  ASSERT_NE(regel, std::string::npos) << ergebnis.fehlerStrom;
+  EXPECT_LT(regel, dump);
+  EXPECT_NE(marke, std::string::npos);
+  EXPECT_LT(dump, marke);
+  EXPECT_TRUE(std::filesystem::exists(ergebnis.dump()));
+}
+
+TEST(Absturz, AfterRemovalACrashIsNotReported) {
+  Ergebnis ergebnis = Gabel::FuehreAus([] {
+    EntferneAbsturzFilter();
+    Ziele::RufeZiel(Ziele::SchreibeNullzeiger);
+  });
+  EXPECT_TRUE(StirbtAn(ergebnis, SIGSEGV));
+  EXPECT_EQ(ergebnis.log.find(REGEL), std::string::npos) << ergebnis.log;
+  EXPECT_FALSE(std::filesystem::exists(ergebnis.dump()));
+}
+
+struct DumpFehler {
+  const char* name;
+  void (*vorbereiten)(const std::filesystem::path& ordner);
+  const char* meldung;  // the dump line
+};
+
+void OrdnerUnterDatei(const std::filesystem::path& ordner) {
+  std::ofstream(ordner / "datei") << "x";
+  g_System.benutzerDaten = ordner / "datei" / "unten";
+  InstalliereAbsturzFilter();
+}
+
+void DumpAufVollesGeraet(const std::filesystem::path& ordner) { std::filesystem::create_symlink("/dev/full", ordner / "MiniDump.dmp"); }
+
+void AlterGroesserDump(const std::filesystem::path& ordner) {
+  std::ofstream(ordner / "MiniDump.dmp", std::ios::binary) << std::string(4 << 20, 'Z');
+}
+
+const DumpFehler DUMP_FEHLER[] = {
+    {"OrdnerUnterDatei", OrdnerUnterDatei, "MiniDump, CreateFile() failed with error: 20"},
+    {"VollesGeraet", DumpAufVollesGeraet, "Minidump failed with error code 28"},
+    {"AlterGroesserDump", AlterGroesserDump, "Minidump created."},
+};
+
+class AbsturzDumpFehler : public testing::TestWithParam<DumpFehler> {};
+
+TEST_P(AbsturzDumpFehler, LeavesTheFullReport) {
+  Gabel::Optionen optionen;
+  optionen.vorbereiten = GetParam().vorbereiten;
+  Ergebnis ergebnis = Gabel::FuehreAus([] { Ziele::RufeZiel(Ziele::SchreibeNullzeiger); }, optionen);
+  EXPECT_TRUE(StirbtAn(ergebnis, SIGSEGV));
+  std::vector<Zeile> bericht = Bericht(ergebnis.log);
+  ASSERT_GE(bericht.size(), 5u) << ergebnis.log;
+  EXPECT_EQ(bericht[1].text, "!Exception code: C0000005 ACCESS_VIOLATION");
+  EXPECT_TRUE(EndetMit(bericht[3].text, MitZeile(Ziele::g_Orte.fehlerZeile, "Ziele::SchreibeNullzeiger()"))) << bericht[3].text;
+  EXPECT_EQ(bericht.back().text, GetParam().meldung);
+  if (std::string(GetParam().name) == "AlterGroesserDump") {
+    GelesenerDump dump = LiesMinidump(ergebnis.dump());
+    EXPECT_EQ(dump.fehler, "");
+    EXPECT_EQ(dump.dateiGroesse, dump.hoechstesEnde) << "stale bytes of the old dump";
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Faelle, AbsturzDumpFehler, testing::ValuesIn(DUMP_FEHLER),
+                         [](const testing::TestParamInfo<DumpFehler>& info) { return std::string(info.param.name); });
+
+// --- the debugger ---
+
+std::string Lldb(const std::filesystem::path& dump, const std::string& programm) {
+  std::string befehl = "PYTHONPATH=/usr/lib/llvm-14/lib/python3.11/dist-packages " LLDB_PROGRAMM " -b -x -o bt --core '" +
+                       dump.string() + "' '" + programm + "' 2>&1";
+  std::string ausgabe;
+  FILE* rohr = popen(befehl.c_str(), "r");
+  if (!rohr) return ausgabe;
+  char puffer[4096];
+  while (size_t gelesen = fread(puffer, 1, sizeof(puffer), rohr)) ausgabe.append(puffer, gelesen);
+  pclose(rohr);
+  return ausgabe;
+}
+
+struct DebuggerFall {
+  const char* name;
+  void (*ziel)();
+  bool aufFaden;
+  const char* halt;     // the stop reason
+  bool ersterRahmen;    // the function is frame #0 (else among the frames)
+};
+
+const DebuggerFall DEBUGGER_FAELLE[] = {
+    {"NullzeigerAufHauptfaden", Ziele::SchreibeNullzeiger, false, "stop reason = signal SIGSEGV", true},
+    {"NullzeigerAufFaden", Ziele::SchreibeNullzeiger, true, "stop reason = signal SIGSEGV", true},
+    {"Abort", Ziele::RufeAbort, false, "stop reason = signal SIGABRT", false},
+    {"Ausnahme", Ziele::WirfGanzzahl, true, "stop reason = signal SIGABRT", false},
+};
+
+class AbsturzDebugger : public testing::TestWithParam<DebuggerFall> {};
+
+TEST_P(AbsturzDebugger, ReadsTheDump) {
+  const DebuggerFall& fall = GetParam();
+  Ergebnis ergebnis = Gabel::FuehreAus([&] { fall.aufFaden ? Ziele::AufFaden(fall.ziel) : Ziele::RufeZiel(fall.ziel); });
+  ASSERT_TRUE(std::filesystem::exists(ergebnis.dump()));
+  std::string ausgabe = Lldb(ergebnis.dump(), ProgrammPfad());
+  EXPECT_NE(ausgabe.find(fall.halt), std::string::npos) << ausgabe;
+  std::string funktion = std::string("`") + const_cast<const char*>(Ziele::g_Orte.funktion);
+  funktion = funktion.substr(0, funktion.find('('));
+  size_t rahmen0 = ausgabe.find("frame #0:");
+  size_t gefunden = ausgabe.find(funktion);
+  ASSERT_NE(rahmen0, std::string::npos) << ausgabe;
+  ASSERT_NE(gefunden, std::string::npos) << ausgabe;
+  if (fall.ersterRahmen) EXPECT_EQ(ausgabe.find("frame #1:"), ausgabe.find("frame #", gefunden)) << ausgabe;
+}
+
+INSTANTIATE_TEST_SUITE_P(Faelle, AbsturzDebugger, testing::ValuesIn(DEBUGGER_FAELLE),
+                         [](const testing::TestParamInfo<DebuggerFall>& info) { return std::string(info.param.name); });
+
+// --- the probe: the program's own static start-up installs the handler ---
+
+struct ProbeFall {
+  const char* fall;
+  int signal;
+  const char* ausnahme;
+};
+
+class AbsturzProbe : public testing::TestWithParam<ProbeFall> {};
+
+TEST_P(AbsturzProbe, LeavesReportAndDump) {
+  const ProbeFall& fall = GetParam();
+  std::filesystem::path ordner = Gabel::NeuerOrdner();
+  std::vector<std::string> umgebung{"XDG_DATA_HOME=" + ordner.string(),
+                                    "ASAN_OPTIONS=handle_segv=0:handle_sigbus=0:handle_sigill=0:handle_sigfpe=0:handle_abort=0"};
+  Ergebnis ergebnis = Gabel::StarteProgramm(ABSTURZPROBE_PFAD, {fall.fall}, umgebung, ordner);
+  EXPECT_TRUE(StirbtAn(ergebnis, fall.signal)) << "status " << ergebnis.status << "\n" << ergebnis.fehlerStrom;
+  std::string log = Gabel::LiesDatei(ordner / "MORVELUNT" / "spiel.log");
+  std::vector<Zeile> bericht = Bericht(log);
+  ASSERT_GE(bericht.size(), 5u) << log;
+  EXPECT_TRUE(BeginntMit(bericht[1].text, std::string("!Exception code: ") + fall.ausnahme)) << bericht[1].text;
+  EXPECT_EQ(bericht.back().text, "Minidump created.");
+  std::string ausgabe = Lldb(ordner / "MORVELUNT" / "MiniDump.dmp", ABSTURZPROBE_PFAD);
+  EXPECT_NE(ausgabe.find("frame #0:"), std::string::npos) << ausgabe;
+  EXPECT_NE(ausgabe.find("absturzprobe`Ziele::"), std::string::npos) << ausgabe;
+}
+
+INSTANTIATE_TEST_SUITE_P(Faelle, AbsturzProbe,
+                         testing::Values(ProbeFall{"nullzeiger", SIGSEGV, "C0000005 ACCESS_VIOLATION"},
+                                         ProbeFall{"wurf", SIGABRT, "E06D7363 C++ exception std::runtime_error: kaputt"}),
+                         [](const testing::TestParamInfo<ProbeFall>& info) { return std::string(info.param.fall); });
+
+TEST(Absturz, ExceptionNamesOutsideTheTableComeFromTheSystemText) {
+  EXPECT_STREQ(GibAusnahmeName(0xC0000005), "ACCESS_VIOLATION");
+  EXPECT_STREQ(GibAusnahmeName(0xC00000FD), "STACK_OVERFLOW");
+  EXPECT_STREQ(GibAusnahmeName(0xE0000000 | SIGSYS), "Bad system call");
+  EXPECT_STREQ(GibAusnahmeName(0xE0000000 | SIGABRT), "Aborted");
+  EXPECT_STREQ(GibAusnahmeName(0x12345678), "");
+}
 
 }  // namespace
