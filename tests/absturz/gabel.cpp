@@ -3,6 +3,8 @@
 #include "Zarvo_AbsturzFilter.h"
 #include "Zarvo_Start.h"
 
+#include <gtest/gtest.h>
+
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -50,6 +52,10 @@ Ergebnis Warte(pid_t kind, const std::filesystem::path& ordner) {
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
+  ergebnis.aufraeumen = std::shared_ptr<void>(nullptr, [ordner](void*) {
+    std::error_code fehler;
+    if (!testing::Test::HasFailure()) std::filesystem::remove_all(ordner, fehler);
+  });
   ergebnis.log = LiesDatei(ordner / "spiel.log", &ergebnis.hatLog);
   ergebnis.fehlerStrom = LiesDatei(ordner / "stderr.txt");
   return ergebnis;

@@ -10,7 +10,9 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace Gabel {
 
@@ -28,6 +30,7 @@ struct Ergebnis {
   std::string log;          // spiel.log, empty when missing
   std::string fehlerStrom;  // the child's stderr
   bool hatLog = false;
+  std::shared_ptr<void> aufraeumen;  // removes the folder at the end, unless the test failed
   std::filesystem::path dump() const { return ordner / "MiniDump.dmp"; }
 };
 
