@@ -5,10 +5,12 @@
 #include "Zarvo_Timer.h"
 
 #include "Plattform/system/Faden.h"
+#include "Plattform/system/ausnahmen.h"
 
 #include <concurrentqueue/concurrentqueue.h>
 
 #include <algorithm>
+#include <new>
 
 struct Zarvo_Log::Warteschlange {
   moodycamel::ConcurrentQueue<std::string> zeilen;
@@ -83,6 +85,10 @@ void Zarvo_Log::FormatiereZeile(const char* format, va_list argumente) {
 bool Zarvo_Log::AufHauptfaden() const { return hauptFaden != 0 && win32::GetCurrentThreadId() == hauptFaden; }
 
 void Zarvo_Log::SchreibeZeile(std::string_view zeile) {
+  if (absturzModus.load(std::memory_order_acquire)) {
+    SchreibeAbsturzZeile(zeile, true);
+    return;
+  }
   if (!aktiv.load(std::memory_order_acquire)) {
     if (!gestartet) BehalteVorStart(zeile);
     return;
@@ -120,6 +126,7 @@ void Zarvo_Log::Starte(const std::filesystem::path& verzeichnis, const char* dat
   if (g_tLogfile.boolWert) {
     pfad = std::make_unique<std::filesystem::path>(verzeichnis / dateiName);
     datei = fopen(pfad->c_str(), "wb");
+    dateiDeskriptor.store(win32::_fileno(datei));
   }
   if (!warteschlange) warteschlange.reset(new Warteschlange());
   hauptFaden = win32::GetCurrentThreadId();
@@ -148,9 +155,34 @@ void Zarvo_Log::LeereWarteschlange() {
 void Zarvo_Log::Schliesse() {
   LeereWarteschlange();
   aktiv.store(false, std::memory_order_release);
+  dateiDeskriptor.store(-1);
   if (datei) fclose(datei);
   datei = nullptr;
   pfad.reset();
   warteschlange.reset();
   vorStart.reset();
+}
+
+void Zarvo_Log::SchreibeAbsturzZeile(std::string_view zeile, bool auchFehlerStrom) {
+  int deskriptor = dateiDeskriptor.load();
+  if (deskriptor >= 0) win32::_write(deskriptor, zeile.data(), zeile.size());
+  if (auchFehlerStrom) win32::_write(win32::STDERR_DESKRIPTOR, zeile.data(), zeile.size());
+}
+
+void Zarvo_Log::BeginneAbsturz() {
+  if (absturzModus.load()) return;
+  if (warteschlange) {
+    // Each bulk lands in fresh strings over slots that are never destroyed: moving a line in
+    // allocates nothing, and no earlier line's buffer is freed.
+    alignas(std::string) static unsigned char plaetze[MAX_BULK][sizeof(std::string)];
+    std::string* zeilen = reinterpret_cast<std::string*>(plaetze);
+    moodycamel::ConsumerToken token(warteschlange->zeilen);
+    for (;;) {
+      for (size_t i = 0; i < MAX_BULK; ++i) new (plaetze[i]) std::string();
+      size_t anzahl = warteschlange->zeilen.try_dequeue_bulk(token, zeilen, MAX_BULK);
+      if (anzahl == 0) break;
+      for (size_t i = 0; i < anzahl; ++i) SchreibeAbsturzZeile(zeilen[i], false);
+    }
+  }
+  absturzModus.store(true, std::memory_order_release);
 }

@@ -46,6 +46,9 @@ class Zarvo_Log {
   void LeereWarteschlange();
   // Drains the queue, becomes inactive, closes the file.
   void Schliesse();
+  // Crash mode: drains the queue on the calling thread, without allocating or freeing; from then
+  // on every line of any thread goes straight to the file and to stderr, past queue and display.
+  void BeginneAbsturz();
 
   bool IstAktiv() const { return aktiv.load(std::memory_order_acquire); }
   bool HatDatei() const { return datei != nullptr; }
@@ -68,6 +71,7 @@ class Zarvo_Log {
   bool AufHauptfaden() const;
   void BehalteVorStart(std::string_view zeile);
   int64_t MikrosekundenSeitStart() const;
+  void SchreibeAbsturzZeile(std::string_view zeile, bool auchFehlerStrom);
 
   std::atomic<bool> aktiv{false};
   Zarvo_KonsoleBasisAnzeige* anzeige = nullptr;
@@ -80,4 +84,6 @@ class Zarvo_Log {
   bool gestartet = false;
   std::atomic<uint32_t> vorStartFaden{0};  // the thread whose lines are kept before Starte
   std::unique_ptr<std::vector<std::string>> vorStart;
+  std::atomic<bool> absturzModus{false};
+  std::atomic<int> dateiDeskriptor{-1};  // the file's descriptor for crash mode
 };

@@ -1,6 +1,8 @@
 // The start-up objects of the engine, in the order in which they come into being.
 #include "Zarvo_Start.h"
 
+#include "Zarvo_AbsturzFilter.h"
+
 #include "Plattform/system/Zaehler.h"
 
 namespace {
@@ -13,6 +15,11 @@ struct BefehlsRegisterFreigabe {
 
 struct ZeitFrequenz {
   ZeitFrequenz() { InitZeitFrequenz(); }
+};
+
+struct AbsturzFilterInstallation {
+  AbsturzFilterInstallation() { InstalliereAbsturzFilter(); }
+  ~AbsturzFilterInstallation() { EntferneAbsturzFilter(); }
 };
 
 struct TimerAufloesung {
@@ -42,6 +49,7 @@ Zarvo_Variable g_tLogfile("t_logfile", true, NUR_LESEN | GESPEICHERT, nullptr);
 static ZeitFrequenz zeitFrequenz;
 
 Zarvo_Konsolenbefehl g_BefehlQuit("quit", [](std::string&) { g_System.Beende(); });
+static AbsturzFilterInstallation absturzFilterInstallation;
 Zarvo_Konsolenbefehl g_BefehlSet("set", Zarvo_Variable::KonsolenBefehl);
 Zarvo_Konsolenbefehl g_BefehlHelp("help", Zarvo_Konsolenbefehl::ZeigeListe);
 
