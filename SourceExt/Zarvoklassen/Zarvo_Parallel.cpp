@@ -1,5 +1,7 @@
 #include "Zarvo_Parallel.h"
 
+#include "Plattform/system/ausnahmen.h"
+
 #include "Zarvo_Ausnahme.h"
 #include "Zarvo_ParallelSperre.h"
 #include "Zarvo_Start.h"
@@ -176,7 +178,9 @@ void Zarvo_Parallel::StarteArbeiter(std::vector<Arbeiter*>& liste, std::vector<s
     arbeiter->schlange = &schlange;
     liste.push_back(arbeiter);
     faeden.emplace_back([this, arbeiter] {
-      // Per-thread set-up of the crash handler (its alternate signal stack) goes here.
+      // The crash handler's alternate signal stack, so an overflow on this thread is reported.
+      unsigned long garantie = 0;
+      win32::SetThreadStackGuarantee(&garantie);
       ArbeiterSchleife(arbeiter);
     });
   }
