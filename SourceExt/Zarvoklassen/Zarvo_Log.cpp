@@ -17,6 +17,12 @@ struct Zarvo_Log::Warteschlange {
 namespace {
 constexpr size_t PUFFER_GROESSE = 2000;
 constexpr size_t MAX_BULK = 20;
+
+// The level character is the message's first one, behind the prefix "...(txxxx): ".
+bool IstFehlerZeile(std::string_view zeile) {
+  size_t ende = zeile.find("): ");
+  return ende != std::string_view::npos && ende + 3 < zeile.size() && zeile[ende + 3] == '!';
+}
 }  // namespace
 
 void Zarvo_Log::WarteschlangeLoescher::operator()(Warteschlange* schlange) const { delete schlange; }
@@ -101,7 +107,7 @@ void Zarvo_Log::BehalteVorStart(std::string_view zeile) {
   uint32_t faden = win32::GetCurrentThreadId();
   uint32_t erster = 0;
   if (!vorStartFaden.compare_exchange_strong(erster, faden) && erster != faden) return;
-  if (!zeile.empty() && zeile.front() == '!') fwrite(zeile.data(), 1, zeile.size(), stderr);
+  if (IstFehlerZeile(zeile)) fwrite(zeile.data(), 1, zeile.size(), stderr);
   if (!vorStart) vorStart = std::make_unique<std::vector<std::string>>();
   if (vorStart->size() < MAX_VOR_START) vorStart->emplace_back(zeile);
 }
