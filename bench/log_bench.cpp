@@ -8,9 +8,12 @@
 
 #include <concurrentqueue/concurrentqueue.h>
 
+#include <condition_variable>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -19,8 +22,9 @@ namespace {
 constexpr char NACHRICHT[] = "Textur geladen: Daten/Bilder/wand_steine.png, 256x256, DXT1.";
 static_assert(sizeof(NACHRICHT) - 1 == 60);
 
-// Worker lines stay queued until the main thread drains them: a fixed count bounds the memory.
-constexpr int64_t NEBENFADEN_ZEILEN = 1 << 18;
+// Worker lines wait in the queue until the main thread drains it (once per frame in the game):
+// both worker cases drain after this many lines, outside the timed region.
+constexpr int STAPEL = 256;
 
 std::filesystem::path g_Ordner;
 
@@ -59,22 +63,89 @@ void Hauptfaden_Grundlinie_fwrite_fflush(benchmark::State& state) {
 }
 BENCHMARK(Hauptfaden_Grundlinie_fwrite_fflush);
 
+// A main thread of its own: it starts the log and drains the queue on request, as the main loop would.
+class EigenerHauptfaden {
+ public:
+  EigenerHauptfaden() : faden([this] { Lauf(); }) { Beauftrage(Auftrag::KEINER); }
+  ~EigenerHauptfaden() {
+    Beauftrage(Auftrag::ENDE);
+    faden.join();
+  }
+  void Leere() { Beauftrage(Auftrag::LEEREN); }
+
+ private:
+  enum class Auftrag { KEINER, LEEREN, ENDE };
+
+  // Hands over one order and waits until it is done.
+  void Beauftrage(Auftrag neu) {
+    std::unique_lock<std::mutex> sperre(mutex);
+    bereit.wait(sperre, [this] { return !offen; });
+    auftrag = neu;
+    offen = neu != Auftrag::KEINER;
+    bereit.notify_all();
+    bereit.wait(sperre, [this] { return !offen; });
+  }
+
+  void Lauf() {
+    g_Log.Starte(g_Ordner, "bench.log");
+    std::unique_lock<std::mutex> sperre(mutex);
+    offen = false;
+    bereit.notify_all();
+    for (;;) {
+      bereit.wait(sperre, [this] { return offen; });
+      if (auftrag == Auftrag::ENDE) {
+        g_Log.Schliesse();
+        offen = false;
+        bereit.notify_all();
+        return;
+      }
+      g_Log.LeereWarteschlange();
+      offen = false;
+      bereit.notify_all();
+    }
+  }
+
+  std::mutex mutex;
+  std::condition_variable bereit;
+  Auftrag auftrag = Auftrag::KEINER;
+  bool offen = true;  // true while an order (at first: the start) is not done
+  std::thread faden;
+};
+
 void Nebenfaden_Schreibe(benchmark::State& state) {
-  // The log's main thread is another one, so every line of this thread goes to the queue.
-  std::thread([] { g_Log.Starte(g_Ordner, "bench.log"); }).join();
-  for (auto _ : state) g_Log.Schreibe("%s", NACHRICHT);
-  g_Log.Schliesse();  // frees the queued lines
+  EigenerHauptfaden hauptfaden;  // so every line of this thread goes to the queue
+  int imStapel = 0;
+  for (auto _ : state) {
+    g_Log.Schreibe("%s", NACHRICHT);
+    if (++imStapel == STAPEL) {
+      state.PauseTiming();
+      hauptfaden.Leere();
+      imStapel = 0;
+      state.ResumeTiming();
+    }
+  }
   state.SetItemsProcessed(state.iterations());
 }
-BENCHMARK(Nebenfaden_Schreibe)->Iterations(NEBENFADEN_ZEILEN);
+BENCHMARK(Nebenfaden_Schreibe);
 
 void Nebenfaden_Grundlinie_enqueue(benchmark::State& state) {
   const std::string zeile = FertigeZeile("%s", NACHRICHT);
   moodycamel::ConcurrentQueue<std::string> schlange;
-  for (auto _ : state) schlange.enqueue(std::string(zeile));
+  std::string zeilen[STAPEL];
+  int imStapel = 0;
+  for (auto _ : state) {
+    schlange.enqueue(std::string(zeile));
+    if (++imStapel == STAPEL) {
+      state.PauseTiming();
+      while (schlange.try_dequeue_bulk(zeilen, STAPEL) > 0) {
+      }
+      imStapel = 0;
+      state.ResumeTiming();
+    }
+  }
   state.SetItemsProcessed(state.iterations());
 }
-BENCHMARK(Nebenfaden_Grundlinie_enqueue)->Iterations(NEBENFADEN_ZEILEN);
+BENCHMARK(Nebenfaden_Grundlinie_enqueue);
 
 void DebugAusgabe_aus(benchmark::State& state) {
   g_Log.Starte(g_Ordner, "bench.log");
