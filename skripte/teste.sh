@@ -2,8 +2,9 @@
 # Installs what is missing, then builds and tests every preset:
 #   standard  all labels but fuzz; the display tests run on a virtual display of their own
 #   asan      einheit and programm under AddressSanitizer and UndefinedBehaviorSanitizer
+#   tsan      the unit tests of threaded code under ThreadSanitizer
 #   fuzz      every libFuzzer target, each for a bounded time
-# All three run even when one fails, each prints its summary, and the exit code is non-zero
+# All run even when one fails, each prints its summary, and the exit code is non-zero
 # when any configure, build or test failed.
 set -uo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
@@ -106,6 +107,7 @@ stufe() {
 
 stufe standard -LE fuzz
 stufe asan -L 'einheit|programm'
+stufe tsan -L einheit
 stufe fuzz -L fuzz
 
 echo
