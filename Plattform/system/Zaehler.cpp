@@ -32,3 +32,13 @@ uint32_t timeBeginPeriod(uint32_t) { return 0; }
 void SetzeZaehlerQuelle(ZaehlerQuelle quelle) { zaehlerQuelle.store(quelle, std::memory_order_release); }
 
 }  // namespace win32
+
+namespace win32 {
+
+uint32_t GetTickCount() {
+  int64_t ticks = 0;
+  QueryPerformanceCounter(&ticks);
+  return uint32_t(uint64_t(ticks / (ZAEHLER_FREQUENZ / 1000)));
+}
+
+}  // namespace win32

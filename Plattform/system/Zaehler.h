@@ -22,3 +22,10 @@ using ZaehlerQuelle = int64_t (*)();
 void SetzeZaehlerQuelle(ZaehlerQuelle quelle);
 
 }  // namespace win32
+
+namespace win32 {
+
+// Milliseconds of the performance counter, wrapping at 2^32.
+uint32_t GetTickCount();
+
+}  // namespace win32

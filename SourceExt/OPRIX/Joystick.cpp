@@ -1,0 +1,7 @@
+#include "Joystick.h"
+
+namespace OPRIX {
+
+Joystick::~Joystick() = default;
+
+}  // namespace OPRIX

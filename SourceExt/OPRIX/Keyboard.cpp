@@ -1,0 +1,7 @@
+#include "Keyboard.h"
+
+namespace OPRIX {
+
+Keyboard::~Keyboard() = default;
+
+}  // namespace OPRIX

@@ -1,0 +1,7 @@
+#include "Mouse.h"
+
+namespace OPRIX {
+
+Mouse::~Mouse() = default;
+
+}  // namespace OPRIX
