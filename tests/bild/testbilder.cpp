@@ -222,6 +222,71 @@ Bytes SchreibeJpg(uint32_t breite, uint32_t hoehe, int kanaele, const Bytes& pix
   return datei;
 }
 
+namespace {
+
+struct BitSchreiber {
+  Bytes& ziel;
+  uint32_t puffer = 0;
+  int bits = 0;
+  void Schreibe(uint32_t wert, int anzahl) {
+    for (int i = anzahl - 1; i >= 0; --i) {
+      puffer = puffer << 1 | (wert >> i & 1);
+      if (++bits == 8) Leere();
+    }
+  }
+  void Leere() {
+    ziel.push_back(uint8_t(puffer));
+    if (uint8_t(puffer) == 0xFF) ziel.push_back(0);
+    puffer = 0;
+    bits = 0;
+  }
+  void Ende() {
+    while (bits != 0) Schreibe(1, 1);
+  }
+};
+
+void Segment(Bytes& ziel, uint8_t marke, const Bytes& daten) {
+  ziel.insert(ziel.end(), {0xFF, marke, uint8_t((daten.size() + 2) >> 8), uint8_t(daten.size() + 2)});
+  ziel.insert(ziel.end(), daten.begin(), daten.end());
+}
+
+}  // namespace
+
+Bytes SchreibeGrauJpg(uint32_t breite, uint32_t hoehe, const Bytes& grau) {
+  // Standard luminance DC table; the AC table holds only end-of-block, code "0".
+  const uint8_t dcLaengen[16] = {0, 1, 5, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0};
+  uint32_t dcCode[12], dcLaenge[12];
+  for (uint32_t code = 0, symbol = 0, laenge = 1; laenge <= 16; ++laenge, code <<= 1)
+    for (int i = 0; i < dcLaengen[laenge - 1]; ++i, ++symbol, ++code) dcCode[symbol] = code, dcLaenge[symbol] = laenge;
+  Bytes datei = {0xFF, 0xD8};
+  Bytes dqt(65, 1);
+  dqt[0] = 0;
+  Segment(datei, 0xDB, dqt);
+  Segment(datei, 0xC0, {8, uint8_t(hoehe >> 8), uint8_t(hoehe), uint8_t(breite >> 8), uint8_t(breite), 1, 1, 0x11, 0});
+  Bytes dht = {0x00};
+  dht.insert(dht.end(), dcLaengen, dcLaengen + 16);
+  for (uint8_t s = 0; s < 12; ++s) dht.push_back(s);
+  dht.insert(dht.end(), {0x10, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x00});
+  Segment(datei, 0xC4, dht);
+  Segment(datei, 0xDA, {1, 1, 0x00, 0, 63, 0});
+  BitSchreiber bits{datei};
+  int vorher = 0;
+  for (uint32_t i = 0; i < (breite / 8) * (hoehe / 8); ++i) {
+    const int dc = 8 * (int(grau[i]) - 128);
+    const int differenz = dc - vorher;
+    vorher = dc;
+    const int betrag = std::abs(differenz);
+    int kategorie = 0;
+    while ((1 << kategorie) <= betrag) ++kategorie;
+    bits.Schreibe(dcCode[kategorie], int(dcLaenge[kategorie]));
+    if (kategorie) bits.Schreibe(uint32_t(differenz >= 0 ? differenz : differenz + (1 << kategorie) - 1), kategorie);
+    bits.Schreibe(0, 1);  // end of block
+  }
+  bits.Ende();
+  datei.insert(datei.end(), {0xFF, 0xD9});
+  return datei;
+}
+
 uint32_t FourCC(const char (&text)[5]) {
   return uint32_t(uint8_t(text[0])) | uint32_t(uint8_t(text[1])) << 8 | uint32_t(uint8_t(text[2])) << 16 |
          uint32_t(uint8_t(text[3])) << 24;

@@ -49,7 +49,11 @@ Bytes Scanlines(const Bytes& png);
 // The same image with the filter byte of row `zeile` replaced.
 Bytes SetzeFilterByte(const Bytes& png, uint32_t zeile, uint8_t filter);
 
+// stb_image_write always writes three components, even for grey input.
 Bytes SchreibeJpg(uint32_t breite, uint32_t hoehe, int kanaele, const Bytes& pixel, int qualitaet = 95);
+// A one-component baseline JPEG whose 8x8 blocks are uniform (DC only): block (bx, by) takes the
+// grey value `grau[by * (breite / 8) + bx]`. Width and height are multiples of 8.
+Bytes SchreibeGrauJpg(uint32_t breite, uint32_t hoehe, const Bytes& grau);
 
 struct DdsKopf {
   char kennung[5] = "DDS ";
