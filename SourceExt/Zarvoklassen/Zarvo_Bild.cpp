@@ -291,6 +291,18 @@ void Zarvo_Bild::KopiereStufen(const Zarvo_Bild& quelle) {
 
 void Zarvo_Bild::Kopiere(const Zarvo_Bild& quelle) {
   if (&quelle == this) return;
+  // A level or face may belong to this image, which frees it when resized: copy it aside first.
+  if (quelle.IstFremdBesessen() && !IstFremdBesessen()) {
+    Zarvo_Bild zwischen;
+    zwischen.KopiereInhalt(quelle);
+    GibAllesFrei();
+    UebernimmVon(zwischen);
+    return;
+  }
+  KopiereInhalt(quelle);
+}
+
+void Zarvo_Bild::KopiereInhalt(const Zarvo_Bild& quelle) {
   if (quelle.IstLeer()) {
     if (DarfUmbauen("SetGroesse", 0, 0, format, 1)) GibAllesFrei();
     return;

@@ -102,6 +102,7 @@ class Zarvo_Bild {
   Zarvo_Bild* NeueStufe() const;
   void VerknuepfeSeiten();
   void UebernimmVon(Zarvo_Bild& quelle);
+  void KopiereInhalt(const Zarvo_Bild& quelle);
   void KopiereStufen(const Zarvo_Bild& quelle);
   bool IstFremdBesessen() const { return istMipStufe || (istCubeMap && seiten[BASIS_SEITE] != this); }
 

@@ -52,7 +52,7 @@ void SammleIdat(std::span<const uint8_t> daten, TSpeicher& idat) {
     const bool istIdat = std::memcmp(&daten[pos + 4], "IDAT", 4) == 0;
     pos += 8;
     const uint64_t vorhanden = std::min<uint64_t>(laenge, daten.size() - pos);
-    if (istIdat) idat.SchreibeMem(&daten[pos], vorhanden);
+    if (istIdat && vorhanden) idat.SchreibeMem(daten.data() + pos, vorhanden);
     if (vorhanden < laenge) return;
     pos += laenge + 4;
   }

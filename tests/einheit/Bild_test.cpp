@@ -479,6 +479,21 @@ TEST(Kopiere, CubeLeerUndSelbst) {
   EXPECT_EQ(kopie.Breite(), 0u);
   EXPECT_EQ(kopie.Seite(0), nullptr);
 
+  // A level or face of the image itself is a valid source.
+  Zarvo_Bild eigen(8, 8, PXFMT_A8R8G8B8, 0);
+  Ganz(*eigen.HoleMipStufe(1)).Fuelle(0x12345678);
+  eigen = *eigen.HoleMipStufe(1);
+  EXPECT_EQ(eigen.Breite(), 4u);
+  EXPECT_EQ(eigen.MipAnzahl(), 3u);
+  EXPECT_FALSE(eigen.IstMipStufe());
+  EXPECT_EQ(Roh<uint32_t>(eigen, 3, 3), 0x12345678u);
+  Zarvo_Bild wuerfel;
+  wuerfel.SetCubeMapGroesse(4, PXFMT_A8R8G8B8, 1);
+  for (int s = 0; s < 6; ++s) Ganz(*wuerfel.Seite(s)).Fuelle(uint32_t(s));
+  wuerfel.Kopiere(*wuerfel.Seite(0));
+  EXPECT_EQ(wuerfel.Seite(3), &wuerfel);
+  for (int s = 0; s < 6; ++s) EXPECT_EQ(Roh<uint32_t>(*wuerfel.Seite(s)), uint32_t(s));
+
   // A mip level keeps its size: only the levels both images have are copied.
   Zarvo_Bild kette(8, 8, PXFMT_A8R8G8B8, 3), gross(16, 16, PXFMT_A8R8G8B8, 1);
   Ganz(gross).Fuelle(0xABCDEF01);
