@@ -61,7 +61,10 @@ bool HuffmanTabellenVollstaendig(std::span<const uint8_t> d) {
   HuffmanTabellen tabellen;
   uint64_t pos = 2;
   while (pos + 4 <= d.size()) {
-    if (d[pos] != 0xFF) return false;
+    if (d[pos] != 0xFF) {  // padding between segments, as the decoder skips it
+      ++pos;
+      continue;
+    }
     const uint8_t marke = d[pos + 1];
     if (marke == 0xFF) {
       ++pos;

@@ -1,4 +1,5 @@
 // PNG reader and writer on zlib: 8-bit RGB or RGBA, not interlaced, in; 8-bit RGB out.
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <vector>
@@ -13,6 +14,7 @@ namespace {
 
 constexpr uint8_t PNG_KENNUNG[8] = {0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A};
 constexpr uint64_t IHDR_ENDE = 8 + 8 + 13;  // signature, length and type, header data
+constexpr uint64_t MAX_ENTPACKFAKTOR = 1032;
 
 constexpr std::array<uint32_t, 256> BaueCrcTabelle() {
   std::array<uint32_t, 256> tabelle{};
@@ -121,7 +123,10 @@ bool Zarvo_Bild::LadePNG(std::span<const uint8_t> daten) {
   const uint64_t bpp = kopf.BytesProPixel();
   const uint64_t zeilenLaenge = kopf.breite * bpp;
   const uint64_t erwartet = (zeilenLaenge + 1) * kopf.hoehe;
-  TSpeicher roh;
+  // Room for the whole image, but never more than the data can inflate to (deflate expands at
+  // most 1032-fold), so a small file cannot claim much memory. One byte more lets the inflate see
+  // a stream that runs past the size.
+  TSpeicher roh(std::min(erwartet, MAX_ENTPACKFAKTOR * idat.Groesse()) + 1);
   if (!ZLib_Entpacken(idat, roh, erwartet) || roh.Groesse() != erwartet) {
     g_Log.Schreibe("!Zarvo_Bild::LadePNG():\n  Picture data doesn't fit picture size.");
     return false;
