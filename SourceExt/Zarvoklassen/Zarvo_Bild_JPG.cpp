@@ -17,6 +17,7 @@ uint64_t LiesBE16(std::span<const uint8_t> d, uint64_t pos) { return uint64_t(d[
 
 struct HuffmanTabellen {
   bool dc[4] = {}, ac[4] = {};
+  bool progressiv = false;  // a baseline scan decodes DC and AC whatever its spectral range says
 
   // A DHT segment: every table it defines, refused when malformed.
   bool Lies(std::span<const uint8_t> d, uint64_t pos, uint64_t ende) {
@@ -41,8 +42,9 @@ struct HuffmanTabellen {
     for (uint64_t k = 0; k < komponenten; ++k) {
       const uint8_t tabellen = d[pos + 2 + 2 * k];
       if ((tabellen >> 4) > 3 || (tabellen & 15) > 3) return false;
-      if (start == 0 && !verfeinerung && !dc[tabellen >> 4]) return false;
-      if (stopp > 0 && !ac[tabellen & 15]) return false;
+      const bool mitDc = !progressiv || (start == 0 && !verfeinerung);
+      const bool mitAc = !progressiv || stopp > 0;
+      if ((mitDc && !dc[tabellen >> 4]) || (mitAc && !ac[tabellen & 15])) return false;
     }
     return true;
   }
@@ -79,6 +81,7 @@ bool HuffmanTabellenVollstaendig(std::span<const uint8_t> d) {
     const uint64_t anfang = pos + 4, ende = pos + 2 + laenge;
     if (laenge < 2 || ende > d.size()) return false;
     if (marke == 0xC4 && !tabellen.Lies(d, anfang, ende)) return false;
+    if (marke >= 0xC0 && marke <= 0xC2) tabellen.progressiv = marke == 0xC2;
     if (marke == 0xDA) {
       if (anfang == ende || !tabellen.Deckt(d, anfang, ende)) return false;
       pos = UeberspringeScan(d, ende);

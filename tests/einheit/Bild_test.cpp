@@ -44,12 +44,6 @@ T DurchFarbe(Zarvo_Pixelformat format, T bits) {
   return Roh<T>(bild);
 }
 
-uint32_t SetzeA8R8G8B8(const TAlphaFarbe& farbe) {
-  Zarvo_Bild bild(1, 1, PXFMT_A8R8G8B8, 1);
-  Ganz(bild).SetzePixel(0, 0, farbe);
-  return Roh<uint32_t>(bild);
-}
-
 const float NaN = std::numeric_limits<float>::quiet_NaN();
 
 }  // namespace
