@@ -1,6 +1,7 @@
 #include "Zarvo_Bild.h"
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <cstring>
 #include <utility>

@@ -10,7 +10,6 @@
 // All pixel access goes through TBereich, a view of a rectangle of one face or level. The readers
 // (PNG, DDS, JPEG) keep no static state, so images may be loaded on worker threads; one image is
 // never used by two threads at once.
-#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <span>
