@@ -6,6 +6,8 @@
 #include <stb_image.h>
 #include <stb_image_write.h>
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -169,8 +171,13 @@ void RegistriereMips(uint32_t kante) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // libsquish's image functions start OpenMP threads; the baseline runs on one core like the engine.
-  setenv("OMP_NUM_THREADS", "1", 1);
+  // libsquish's image functions run on OpenMP threads, which read their count when the library
+  // loads: restart once with one thread, so that the baseline uses one core like the engine.
+  const char* faeden = std::getenv("OMP_NUM_THREADS");
+  if (!faeden || std::strcmp(faeden, "1") != 0) {
+    setenv("OMP_NUM_THREADS", "1", 1);
+    execv("/proc/self/exe", argv);
+  }
   bool klein = false;
   std::vector<char*> argumente;
   for (int i = 0; i < argc; ++i) {
