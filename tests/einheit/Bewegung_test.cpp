@@ -80,7 +80,9 @@ TEST_F(Flur, Schritte) {
   for (const Fall& f : faelle) {
     const Bewegung::Schritt s = Schritt(f.von, f.d);
     EXPECT_EQ(s.erlaubt, f.erlaubt) << f.name;
-    if (f.erlaubt) EXPECT_EQ(s.ziel, f.ziel) << f.name;
+    if (f.erlaubt) {
+      EXPECT_EQ(s.ziel, f.ziel) << f.name;
+    }
   }
   gitter = {1, 1, 1};
   EXPECT_FALSE(Schritt({1, 1, 0}, vor).erlaubt);

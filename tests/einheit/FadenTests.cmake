@@ -6,3 +6,7 @@ morvelunt_test(test_parallel
           ${CMAKE_CURRENT_LIST_DIR}/ParallelStress_test.cpp
   LIBS zarvoklassen
   TIMEOUT 300)
+# The image tests include eight threads loading and writing images at once.
+morvelunt_test(test_bild
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/Bild_test.cpp ${CMAKE_CURRENT_LIST_DIR}/Bild_Lesen_test.cpp
+  LIBS zarvoklassen testbilder squish::squish)

@@ -205,7 +205,9 @@ TEST(Szenendatei, VersionenUndFalscheMarkierung) {
     Karte karte;
     EXPECT_TRUE(SzenenDatei::Lies(s, karte)) << f.name;
     EXPECT_TRUE(KartenBitgleich(karte, ZweiMalEins())) << f.name;
-    if (f.meldung) EXPECT_EQ(log.Anzahl(f.meldung), 1u) << f.name;
+    if (f.meldung) {
+      EXPECT_EQ(log.Anzahl(f.meldung), 1u) << f.name;
+    }
     EXPECT_EQ(log.Anzahl("ungueltige Version"), f.meldung && std::string(f.meldung).find("Version") != std::string::npos ? 1u : 0u)
         << f.name;
     EXPECT_FALSE(log.EnthaeltTeil(BESCHAEDIGT)) << f.name;
