@@ -6,18 +6,14 @@ set(MORVELUNT_TEST_HOME "${CMAKE_BINARY_DIR}/test-home")
 file(MAKE_DIRECTORY "${MORVELUNT_TEST_HOME}")
 set(MORVELUNT_TEST_UMGEBUNG "HOME=${MORVELUNT_TEST_HOME}" "XDG_DATA_HOME=${MORVELUNT_TEST_HOME}/.local/share")
 
-# morvelunt_test(name LABEL label SOURCES ... LIBS ... [LOCK resource]): one GoogleTest program, its
-# tests discovered; tests with the same LOCK never run at the same time.
+# morvelunt_test(name LABEL label SOURCES ... LIBS ...): one GoogleTest program, its tests discovered.
 function(morvelunt_test name)
-  cmake_parse_arguments(T "" "LABEL;TIMEOUT;LOCK" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "LABEL;TIMEOUT" "SOURCES;LIBS" ${ARGN})
   if(NOT T_LABEL)
     set(T_LABEL einheit)
   endif()
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 120)
-  endif()
-  if(T_LOCK)
-    set(T_LOCK_EIGENSCHAFT RESOURCE_LOCK ${T_LOCK})
   endif()
   add_executable(${name} ${T_SOURCES})
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
@@ -26,8 +22,7 @@ function(morvelunt_test name)
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
-    PROPERTIES LABELS ${T_LABEL} TIMEOUT ${T_TIMEOUT} ENVIRONMENT "${MORVELUNT_TEST_UMGEBUNG}"
-      ${T_LOCK_EIGENSCHAFT})
+    PROPERTIES LABELS ${T_LABEL} TIMEOUT ${T_TIMEOUT} ENVIRONMENT "${MORVELUNT_TEST_UMGEBUNG}")
 endfunction()
 
 # morvelunt_fuzz(name SOURCES ... LIBS ...): a libFuzzer target with its seed corpus in tests/fuzz/korpus/<name>/.
