@@ -5,7 +5,7 @@
 
 namespace OPRIX {
 
-// Creates the instance on the window (a GLFWwindow* here; GLFW already initialised). False on any
+// Creates the instance on the window (the screen's native handle, its platform already started). False on any
 // failure, which is logged; an existing instance stays.
 bool OpenWindowInput(void* window);
 void CloseInput();

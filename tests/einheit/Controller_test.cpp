@@ -147,3 +147,37 @@ TEST_F(EingabeTest, WmiListsInBatchesAndSkipsOddIds) {
   OPRIX::CloseInput();
   EXPECT_EQ(eingabe::LebendeObjekte(), 0);
 }
+
+TEST_F(EingabeTest, VanishedControllerComesToRestOnce) {
+  quelle.pads = {DirectPad(6, 3), SkriptPad{}, DirectPad(8, 2)};
+  quelle.pads[1].pad.achsen[4] = quelle.pads[1].pad.achsen[5] = -1.0f;  // triggers at rest
+  OPRIX::InputSystem* s = Starte();
+  OPRIX::WinJoystick* weg = Joy(s, 0);
+  OPRIX::WinJoystick* pad = Joy(s, 1);
+  OPRIX::WinJoystick* bleibt = Joy(s, 2);
+  ASSERT_TRUE(weg && pad && bleibt);
+  ASSERT_EQ(pad->XInputIndex(), 0u);
+  Frame();
+  quelle.pads[0].knoepfe[2] = 1;
+  quelle.pads[0].achsen[1] = 1.0f;
+  quelle.pads[1].pad.knoepfe[GLFW_GAMEPAD_BUTTON_START] = 1;
+  Frame();
+  ASSERT_TRUE(weg->ButtonHeld(2) && pad->ButtonHeld(6));
+  handler.aufrufe.clear();
+  quelle.pads[0].da = quelle.pads[1].da = false;
+  Frame();
+  EXPECT_EQ(handler.Von(8), V({"2 up", "6 up"}));
+  EXPECT_EQ(handler.Von(9), V({"1=0.000"}));
+  EXPECT_TRUE(weg->ButtonWentUp(2));
+  EXPECT_EQ(weg->AxisPosition(1), 0.0f);
+  handler.aufrufe.clear();
+  quelle.pads[0].knoepfe[0] = 1;  // a vanished device no longer reads
+  quelle.pads[2].knoepfe[7] = 1;
+  Frame();
+  Frame();
+  EXPECT_EQ(handler.Von(8), V({"7 down"}));
+  EXPECT_FALSE(weg->ButtonHeld(0));
+  EXPECT_TRUE(bleibt->ButtonHeld(7));
+  OPRIX::NoteWindowFocus(false);
+  EXPECT_EQ(handler.Von(8), V({"7 down", "7 up"}));
+}

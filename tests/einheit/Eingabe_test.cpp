@@ -2,6 +2,8 @@
 #include <utility>
 
 #include "EingabeHilfen.h"
+#include "Plattform/eingabe/Fenster.h"
+#include "WinInput.h"
 
 using eingabe::Aufruf;
 using V = std::vector<std::string>;
@@ -461,4 +463,56 @@ TEST_F(EingabeTest, PressQueuedBeforeFocusLossIsReleased) {
   Frame();
   EXPECT_FALSE(s->PrimaryKeyboard()->KeyHeld(17));
   EXPECT_EQ(handler.Von(1), V({"17 down", "17 up"}));
+}
+
+TEST_F(EingabeTest, KeyNamesFromSystemKeyboard) {
+  OPRIX::InputSystem* s = Starte();
+  OPRIX::Keyboard* k = s->PrimaryKeyboard();
+  ASSERT_NE(k, nullptr);
+  quelle.tastenName = "\xC3\xBC";  // a printable key named by the layout, not ASCII
+  EXPECT_EQ(k->ButtonLabel(17), "\xC3\xBC");
+  quelle.tastenName = "\xF0\x9F\x98\x80";
+  EXPECT_EQ(k->ButtonLabel(17), "\xF0\x9F\x98\x80");
+  const std::pair<int, const char*> benannt[] = {
+      {1, "Esc"}, {200, "Up Arrow"}, {156, "Num Enter"}, {211, "Delete"}, {83, "Num Del"}};
+  for (const auto& [taste, name] : benannt) EXPECT_EQ(k->ButtonLabel(taste), name) << taste;
+  quelle.tastenName = "";  // the layout names no printable key
+  for (int ohneName : {17, 0, 84, 255, -1, 256}) EXPECT_EQ(k->ButtonLabel(ohneName), "") << ohneName;
+}
+
+namespace {
+
+std::vector<win32::UINT> weitergereicht;
+
+win32::LRESULT VorherigeProzedur(win32::HWND, win32::UINT nachricht, win32::WPARAM, win32::LPARAM) {
+  weitergereicht.push_back(nachricht);
+  return 7;
+}
+
+}  // namespace
+
+TEST_F(EingabeTest, WindowHookReadsRawInputMessage) {
+  weitergereicht.clear();
+  const auto eigene = reinterpret_cast<win32::LONG_PTR>(&VorherigeProzedur);
+  ASSERT_NE(win32::SetWindowLongPtrW(&fenster, win32::GWLP_WNDPROC, eigene), 0);
+  Starte();
+  const auto nachricht = [this](win32::UINT n) {
+    return win32::CallWindowProcW(&OPRIX::WinInput::WindowHook, &fenster, n, 0, 0);
+  };
+  Druecke(GLFW_KEY_W, 'w');
+  eingabe::Einreihen(MausPaket(99, 1));  // a device not in the tables
+  EXPECT_EQ(nachricht(win32::WM_INPUT), 0);
+  EXPECT_EQ(handler.aufrufe, V({"1:17 down", "7:U+0077", "8:17 down"}));
+  handler.aufrufe.clear();
+  EXPECT_EQ(nachricht(win32::WM_INPUT), 0);
+  EXPECT_EQ(nachricht(win32::WM_INPUT), 0);  // nothing left to read
+  EXPECT_TRUE(handler.aufrufe.empty());
+  EXPECT_TRUE(weitergereicht.empty());
+  EXPECT_EQ(nachricht(0x0100), 7);
+  EXPECT_EQ(weitergereicht, std::vector<win32::UINT>({0x0100}));
+  OPRIX::CloseInput();
+  const auto zurueck = win32::SetWindowLongPtrW(&fenster, win32::GWLP_WNDPROC,
+                                                reinterpret_cast<win32::LONG_PTR>(&win32::DefWindowProcW));
+  EXPECT_EQ(zurueck, eigene);
+  EXPECT_FALSE(quelle.rueckrufeAn);
 }

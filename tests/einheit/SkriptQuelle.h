@@ -56,7 +56,7 @@ class SkriptQuelle : public eingabe::Quelle {
   std::vector<eingabe::RohGeraet> RohGeraete() override {
     return rohGeraete.empty() ? Quelle::RohGeraete() : rohGeraete;
   }
-  std::string TastenName(int) override { return "w"; }
+  std::string TastenName(int) override { return tastenName; }
   int ZeichenAntwort(uint32_t text, bool gedrueckt, wchar_t* puffer, int groesse) override {
     if (zeichenAntworten.empty()) return Quelle::ZeichenAntwort(text, gedrueckt, puffer, groesse);
     const std::wstring antwort = zeichenAntworten.front();
@@ -85,6 +85,7 @@ class SkriptQuelle : public eingabe::Quelle {
 
   std::set<std::pair<eingabe::Aufruf, int>> fehler;
   bool rueckrufeAn = false;
+  std::string tastenName = "w";  // of every printable key
   double cursorX = 320, cursorY = 240;
   std::vector<std::pair<int, int>> sprunge;
   std::vector<eingabe::RohGeraet> rohGeraete;
