@@ -15,7 +15,8 @@ PAKETE=(
 
 fehlend=()
 for paket in "${PAKETE[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$paket" 2>/dev/null | grep -q "install ok installed"; then
+  status=$(dpkg-query -W -f='${Status}' "$paket" 2>/dev/null || true)
+  if [ "$status" != "install ok installed" ]; then
     fehlend+=("$paket")
   fi
 done
