@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "Plattform/d3d9/d3d9.h"
+#include "Zarvo_Pixelformat.h"
 
 namespace Zarvo {
 
@@ -15,5 +16,10 @@ d3d9::D3DBLENDOP GetD3DBlendOp(uint32_t operation);
 // 0 never, 1 less, 2 less or equal, 3 equal, 4 greater, 5 greater or equal, 6 not equal; any
 // other value gives ALWAYS.
 d3d9::D3DCMPFUNC GetD3DVergleich(uint32_t vergleich);
+// The Direct3D format of a pixel format; 15 or more is a consistency line and gives A8R8G8B8.
+d3d9::D3DFORMAT GetD3DPixelFormat(uint32_t format);
+// Engine cube face 0..5 (+Y, -Y, +X, -X, +Z, -Z) to the Direct3D face; any other face is a
+// consistency line and gives POSITIVE_X.
+d3d9::D3DCUBEMAP_FACES GetD3DSeite(uint32_t seite);
 
 }  // namespace Zarvo

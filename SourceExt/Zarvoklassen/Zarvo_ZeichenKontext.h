@@ -21,6 +21,17 @@
 class Zarvo_AlphaZustand;
 class Zarvo_TiefeZustand;
 class Zarvo_Sampler;
+class Zarvo_Textur;
+class Zarvo_WuerfelTextur;
+class Zarvo_Renderziel;
+class Zarvo_ZBuffer;
+class Zarvo_VertexBuffer;
+class Zarvo_IndexBuffer;
+class Zarvo_VertexEingabe;
+struct Zarvo_TexturVorgabe;
+struct Zarvo_WuerfelTexturVorgabe;
+struct Zarvo_RenderzielBeschr;
+struct Zarvo_BufferVorgabe;
 struct Zarvo_AlphaZustandBeschr;
 struct Zarvo_TiefeZustandBeschr;
 struct Zarvo_SamplerBeschr;
@@ -66,6 +77,18 @@ class Zarvo_ZeichenKontext {
   Zarvo_AlphaZustand* ErzeugeAlphaZustand(const Zarvo_AlphaZustandBeschr& beschreibung);
   Zarvo_TiefeZustand* ErzeugeTiefeZustand(const Zarvo_TiefeZustandBeschr& beschreibung);
   Zarvo_Sampler* ErzeugeSampler(const Zarvo_SamplerBeschr& beschreibung);
+  // Flags: pixel format in the low byte, usage bits above; a width or height of 0 comes from the
+  // initial data, 0 levels mean the full chain.
+  Zarvo_Textur* ErzeugeTextur(uint64_t breite, uint64_t hoehe, uint64_t mipAnzahl, uint32_t flags, const Zarvo_TexturVorgabe& vorgabe);
+  Zarvo_WuerfelTextur* ErzeugeWuerfelTextur(uint64_t kante, uint64_t mipAnzahl, uint32_t flags, const Zarvo_WuerfelTexturVorgabe& vorgabe);
+  Zarvo_Renderziel* ErzeugeRenderziel(const Zarvo_RenderzielBeschr& beschreibung);
+  Zarvo_ZBuffer* ErzeugeZBuffer(uint64_t breite, uint64_t hoehe);
+  // A size of 0 takes the initial data's size.
+  Zarvo_VertexBuffer* ErzeugeVertexBuffer(uint64_t groesse, uint32_t flags, Zarvo_BufferVorgabe vorgabe);
+  // Index format (1 = 16 bit, 2 = 32 bit) in the low byte, usage flags above; the size is the data's.
+  Zarvo_IndexBuffer* ErzeugeIndexBuffer(uint64_t, uint32_t formatUndFlags, Zarvo_BufferVorgabe vorgabe);
+  // An empty declaration: AddKanal for each channel, then Beenden.
+  Zarvo_VertexEingabe* ErzeugeVertexEingabe();
   // Removes the resource from the registry and deletes it; null does nothing.
   void GibFrei(Zarvo_BasisObjekt* objekt) { registerListe.Entferne(objekt); }
 
@@ -77,6 +100,13 @@ class Zarvo_ZeichenKontext {
 
   // Render target: null binds the back buffer and the device's own depth surface.
   void SetRenderZiel(std::nullptr_t);
+  void SetRenderZiel(Zarvo_Renderziel* ziel);
+  // Texture (Zarvo_Textur or Zarvo_WuerfelTextur) and sampler at the stages of a sampler handle;
+  // both are used first. Counts a texture set every time.
+  void SetTextur(uint32_t handle, Zarvo_Sampler* sampler, Zarvo_BasisObjekt* textur);
+  // Stream 0..3, always bound at offset 0. A stride of 0 stays 0 until programs give strides.
+  void SetVertexBuffer(uint32_t stream, Zarvo_VertexBuffer* buffer, uint64_t offset, uint64_t stride);
+  void SetIndexBuffer(Zarvo_IndexBuffer* buffer);
   // Viewport inside the current target; all ones for width and height means the whole target.
   void SetRenderBereich(uint64_t x, uint64_t y, uint64_t breite, uint64_t hoehe);
   // Bit 0 clears the colour target, bit 1 the depth buffer; colour as RGBA floats.

@@ -8,7 +8,9 @@
 #include "Plattform/d3dx9/d3dx9.h"
 #include "Zarvo_AlphaZustand.h"
 #include "Zarvo_Ausnahme.h"
+#include "Zarvo_Renderziel.h"
 #include "Zarvo_Sampler.h"
+#include "Zarvo_TexturBasis.h"
 #include "Zarvo_Start.h"
 #include "Zarvo_TiefeZustand.h"
 #include "Zarvo_ZeichenKontext.h"
@@ -287,6 +289,11 @@ void Zarvo_ZeichenKontextImplDX9::SetTextur(uint32_t handle, const Zarvo_Sampler
   }
 }
 
+void Zarvo_ZeichenKontextImplDX9::SetTextur(uint32_t handle, const Zarvo_Sampler* s, Zarvo_BasisObjekt* textur) {
+  auto* basis = dynamic_cast<Zarvo_TexturBasis*>(textur);
+  SetTextur(handle, s, basis ? basis->GeraeteBasis() : nullptr);
+}
+
 void Zarvo_ZeichenKontextImplDX9::LeereTexturStufen() {
   for (uint32_t stufe = 0; stufe < GELEERTE_STUFEN; ++stufe) {
     if (samplerCache[stufe].textur == nullptr) continue;
@@ -348,7 +355,16 @@ bool Zarvo_ZeichenKontextImplDX9::SetIndizes(IDirect3DIndexBuffer9* buffer) {
 }
 
 void Zarvo_ZeichenKontextImplDX9::SetRenderZiel(IDirect3DSurface9* farbe, IDirect3DSurface9* tiefe) {
-  IDirect3DSurface9* const slots[4] = {farbe ? farbe : rueckpuffer, nullptr, nullptr, nullptr};
+  BindeZiele({farbe, nullptr, nullptr, nullptr}, tiefe);
+}
+
+void Zarvo_ZeichenKontextImplDX9::SetRenderZiel(Zarvo_Renderziel& ziel) {
+  ziel.Benutzen();
+  BindeZiele({ziel.farbFlaechen[0], ziel.farbFlaechen[1], ziel.farbFlaechen[2], ziel.farbFlaechen[3]}, ziel.tiefenFlaeche);
+}
+
+void Zarvo_ZeichenKontextImplDX9::BindeZiele(const std::array<IDirect3DSurface9*, 4>& farbe, IDirect3DSurface9* tiefe) {
+  const std::array<IDirect3DSurface9*, 4> slots = {farbe[0] ? farbe[0] : rueckpuffer, farbe[1], farbe[2], farbe[3]};
   for (DWORD slot = 0; slot < 4; ++slot) {
     if (gebundeneFarbe[slot] == slots[slot]) continue;
     gebundeneFarbe[slot] = slots[slot];

@@ -14,6 +14,8 @@ class Zarvo_ZeichenKontext;
 class Zarvo_AlphaZustand;
 class Zarvo_TiefeZustand;
 class Zarvo_Sampler;
+class Zarvo_BasisObjekt;
+class Zarvo_Renderziel;
 
 class Zarvo_ZeichenKontextImplDX9 {
  public:
@@ -47,6 +49,8 @@ class Zarvo_ZeichenKontextImplDX9 {
 
   // Texture and sampler at the handle's stages (bits 0-7 pixel, 8-15 vertex; 255 absent; 65535 none).
   void SetTextur(uint32_t handle, const Zarvo_Sampler* sampler, d3d9::IDirect3DBaseTexture9* textur);
+  // The same with an engine texture (Zarvo_Textur or Zarvo_WuerfelTextur; anything else binds none).
+  void SetTextur(uint32_t handle, const Zarvo_Sampler* sampler, Zarvo_BasisObjekt* textur);
   // Unbinds pixel stages 0 to 5 where bound and sets their caches to none.
   void LeereTexturStufen();
 
@@ -62,6 +66,8 @@ class Zarvo_ZeichenKontextImplDX9 {
   // as depth surface. SetRenderZielRueckpuffer binds the back buffer and the own depth surface.
   void SetRenderZiel(d3d9::IDirect3DSurface9* farbe, d3d9::IDirect3DSurface9* tiefe);
   void SetRenderZielRueckpuffer();
+  // The target's colour surfaces (slot 0: the back buffer when it has none) and its depth surface.
+  void SetRenderZiel(Zarvo_Renderziel& ziel);
 
   // Before every draw: stream frequencies (0 instances = plain draw), constant uploads, BeginScene.
   void InternVorZeichenAufruf(uint32_t instanzen, uint64_t streamAnzahl, uint64_t instanzMaske);
@@ -129,6 +135,7 @@ class Zarvo_ZeichenKontextImplDX9 {
 
  private:
   void ErzeugeGeraet();
+  void BindeZiele(const std::array<d3d9::IDirect3DSurface9*, 4>& farbe, d3d9::IDirect3DSurface9* tiefe);
   void FuellePraesentation();
   uint32_t WaehleAdapter(d3d9::D3DDEVTYPE& typ);
   d3d9::D3DFORMAT WaehleTiefenFormat(uint32_t adapter, d3d9::D3DDEVTYPE typ);

@@ -340,10 +340,14 @@ HRESULT Geraet::UpdateSurface(IDirect3DSurface9* quelle, const RECT* quellRechte
   HRESULT hr = welt->Vorgabe("UpdateSurface");
   auto* q = dynamic_cast<Oberflaeche*>(quelle);
   auto* z = dynamic_cast<Oberflaeche*>(ziel);
-  // Whole surfaces only: the engine uploads complete levels.
-  if (hr == D3D_OK && (!GleicheForm(q, z) || quellRechteck || zielPunkt || q->pool != D3DPOOL_SYSTEMMEM || z->pool != D3DPOOL_DEFAULT))
+  // The whole source onto the destination's top-left corner, as the engine uploads.
+  const bool passt = q && z && q->format == z->format && q->breite <= z->breite && q->hoehe <= z->hoehe;
+  const bool ecke = zielPunkt == nullptr || (zielPunkt->x == 0 && zielPunkt->y == 0);
+  if (hr == D3D_OK && (!passt || quellRechteck || !ecke || q->pool != D3DPOOL_SYSTEMMEM || z->pool != D3DPOOL_DEFAULT))
     hr = D3DERR_INVALIDCALL;
-  if (hr == D3D_OK) z->bytes = q->bytes;
+  if (hr == D3D_OK)
+    for (UINT zeile = 0; zeile < Zeilen(q->format, q->hoehe); ++zeile)
+      std::memcpy(z->bytes.data() + size_t(zeile) * z->Abstand(), q->bytes.data() + size_t(zeile) * q->Abstand(), q->Abstand());
   return Ende("UpdateSurface", {Adresse(quelle), Adresse(ziel)}, hr);
 }
 

@@ -245,6 +245,11 @@ class Oberflaeche final : public IDirect3DSurface9, public Objekt {
   D3DRESOURCETYPE typ;  // TEXTURE or CUBETEXTURE when it is a level, else SURFACE
   std::vector<uint8_t> bytes;
   bool gesperrt = false;
+  // The last lock: its flags and rectangle (null rectangle = whole surface).
+  int sperren = 0;
+  DWORD letzteSperrFlags = 0;
+  bool letzteSperreGanz = true;
+  RECT letztesRechteck{};
 };
 
 }  // namespace null

@@ -43,8 +43,12 @@ HRESULT Oberflaeche::GetDesc(D3DSURFACE_DESC* desc) {
   return D3D_OK;
 }
 
-HRESULT Oberflaeche::LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD) {
+HRESULT Oberflaeche::LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) {
   if (locked == nullptr || gesperrt || bytes.empty()) return D3DERR_INVALIDCALL;
+  ++sperren;
+  letzteSperrFlags = flags;
+  letzteSperreGanz = rect == nullptr;
+  if (rect) letztesRechteck = *rect;
   size_t versatz = 0;
   if (rect) {
     if (rect->left < 0 || rect->top < 0 || rect->right > LONG(breite) || rect->bottom > LONG(hoehe) ||

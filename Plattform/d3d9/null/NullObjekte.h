@@ -17,7 +17,7 @@ class Textur final : public IDirect3DTexture9, public Objekt {
   UINT AddRef() override { return MehrRef(); }
   UINT Release() override { return WenigerRef(); }
   DWORD GetLevelCount() override;
-  void GenerateMipSubLevels() override {}
+  void GenerateMipSubLevels() override { ++mipErzeugungen; }
   HRESULT GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) override;
   HRESULT GetSurfaceLevel(UINT level, IDirect3DSurface9** surface) override;
   HRESULT LockRect(UINT level, D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) override;
@@ -25,6 +25,7 @@ class Textur final : public IDirect3DTexture9, public Objekt {
 
   Oberflaeche* Ebene(UINT level);
   DWORD usage;
+  int mipErzeugungen = 0;  // GenerateMipSubLevels calls
   std::vector<std::unique_ptr<Oberflaeche>> ebenen;
 };
 
@@ -35,7 +36,7 @@ class WuerfelTextur final : public IDirect3DCubeTexture9, public Objekt {
   UINT AddRef() override { return MehrRef(); }
   UINT Release() override { return WenigerRef(); }
   DWORD GetLevelCount() override;
-  void GenerateMipSubLevels() override {}
+  void GenerateMipSubLevels() override { ++mipErzeugungen; }
   HRESULT GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) override;
   HRESULT GetCubeMapSurface(D3DCUBEMAP_FACES face, UINT level, IDirect3DSurface9** surface) override;
   HRESULT LockRect(D3DCUBEMAP_FACES face, UINT level, D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) override;
@@ -43,6 +44,7 @@ class WuerfelTextur final : public IDirect3DCubeTexture9, public Objekt {
 
   Oberflaeche* Ebene(UINT face, UINT level);
   DWORD usage;
+  int mipErzeugungen = 0;
   UINT levels;
   std::vector<std::unique_ptr<Oberflaeche>> ebenen;  // face * levels + level
 };
@@ -55,8 +57,10 @@ class Puffer final : public Schnittstelle, public Objekt {
       : Objekt(std::move(konto), pool, laenge, std::move(art)), usage(usage), bytes(laenge) {}
   UINT AddRef() override { return MehrRef(); }
   UINT Release() override { return WenigerRef(); }
-  HRESULT Lock(UINT offset, UINT groesse, void** daten, DWORD) override {
+  HRESULT Lock(UINT offset, UINT groesse, void** daten, DWORD flags) override {
     if (daten == nullptr || gesperrt) return D3DERR_INVALIDCALL;
+    ++sperren;
+    letzteSperrFlags = flags;
     if (groesse == 0) groesse = UINT(bytes.size()) - std::min<UINT>(offset, UINT(bytes.size()));
     if (uint64_t(offset) + groesse > bytes.size()) return D3DERR_INVALIDCALL;
     *daten = bytes.data() + offset;
@@ -72,6 +76,8 @@ class Puffer final : public Schnittstelle, public Objekt {
   DWORD usage;
   std::vector<uint8_t> bytes;
   bool gesperrt = false;
+  int sperren = 0;
+  DWORD letzteSperrFlags = 0;
 };
 using VertexPuffer = Puffer<IDirect3DVertexBuffer9>;
 using IndexPuffer = Puffer<IDirect3DIndexBuffer9>;
