@@ -3,7 +3,8 @@
 # Plattform/ headers. Reports every violation as "file:line: reason" and fails when there is one:
 #   - no platform test (__linux__, __unix__, __gnu_linux__, _WIN32, _WIN64)
 #   - no POSIX, system, OpenGL, epoxy, EGL, OpenAL, Ogg/Vorbis, X11 or Windows header
-#   - GLFW (header and glfw... calls) only in the screen's files, SourceExt/Zarvoklassen/Zarvo_Screen3D.*
+#   - GLFW (header and glfw... calls) only in the screen's files, SourceExt/Zarvoklassen/Zarvo_Screen3D.* and
+#     its window system, SourceExt/Zarvoklassen/Zarvo_FenstersystemGlfw.*
 #   - no rand/srand/std::rand (win32::rand from Plattform/system/Zufall.h instead)
 # Comments and string literals are not code; the include check reads the directive as written.
 # Usage: pruefe_schichten.sh [repository root]   (default: the root this script belongs to)
@@ -39,7 +40,7 @@ my $posix = qr{^(?:unistd|fcntl|pthread|dlfcn|dirent|pwd|grp|poll|sched|semaphor
                   utime|aio|mqueue|netdb|iconv|langinfo|nl_types|windows|winsock2)\.h$}x;
 my $ordner = qr{^(?:sys|arpa|netinet|net|linux|asm|bits|gnu|elfutils|GL|GLES|GLES2|GLES3|EGL|KHR|
                    epoxy|AL|vorbis|ogg|X11|xcb)/}x;
-my $bildschirm = qr{^SourceExt/Zarvoklassen/Zarvo_Screen3D\.[^/]+$};
+my $bildschirm = qr{^SourceExt/Zarvoklassen/Zarvo_(?:Screen3D|FenstersystemGlfw)\.[^/]+$};
 
 my $funde = 0;
 sub melde { my ($datei, $zeile, $text) = @_; print "$datei:$zeile: $text\n"; $funde++; }
@@ -75,11 +76,11 @@ for my $datei (@ARGV) {
       if ($kopf =~ $posix || $kopf =~ $ordner) {
         melde($datei, $nr, "Systemkopf <$kopf> (nur ueber Plattform/ erreichbar)");
       } elsif ($kopf =~ m{^GLFW/} && !$glfwErlaubt) {
-        melde($datei, $nr, "GLFW-Kopf <$kopf> ausserhalb von SourceExt/Zarvoklassen/Zarvo_Screen3D.*");
+        melde($datei, $nr, "GLFW-Kopf <$kopf> ausserhalb von Zarvo_Screen3D.* und Zarvo_FenstersystemGlfw.*");
       }
     }
     if (!$glfwErlaubt && $code =~ /\b(glfw[A-Z]\w*)\s*\(/) {
-      melde($datei, $nr, "GLFW-Aufruf $1 ausserhalb von SourceExt/Zarvoklassen/Zarvo_Screen3D.*");
+      melde($datei, $nr, "GLFW-Aufruf $1 ausserhalb von Zarvo_Screen3D.* und Zarvo_FenstersystemGlfw.*");
     }
     if ($code =~ /(?<![\w:.>])((?:std\s*)?(?:::\s*)?s?rand)\s*\(/) {
       (my $aufruf = $1) =~ s/\s+//g;

@@ -2,12 +2,12 @@
 #include "Zarvo_Start.h"
 
 #include "Zarvo_AbsturzFilter.h"
+#include "Zarvo_Screen3D.h"
+#include "Zarvo_ZeichenKontext.h"
 
 #include "Plattform/system/Zaehler.h"
 
 namespace {
-
-bool AkzeptiereAlles(Zarvo_Variable&, uint32_t, const std::string&) { return true; }
 
 struct BefehlsRegisterFreigabe {
   ~BefehlsRegisterFreigabe() { Zarvo_Konsolenbefehl::GibRegisterFrei(); }
@@ -55,10 +55,14 @@ Zarvo_Konsolenbefehl g_BefehlHelp("help", Zarvo_Konsolenbefehl::ZeigeListe);
 
 static TimerAufloesung timerAufloesung;
 
-Zarvo_Variable g_DisplayBreite("displaywidth", 0, AkzeptiereAlles);
-Zarvo_Variable g_DisplayHoehe("displayheight", 0, AkzeptiereAlles);
-Zarvo_Variable g_DisplayTiefe("displaydepth", 32, AkzeptiereAlles);
-Zarvo_Variable g_Vollbild("fullscreen", true, GESPEICHERT, AkzeptiereAlles);
-Zarvo_Variable g_VSync("vsync", true, GESPEICHERT, AkzeptiereAlles);
+Zarvo_Variable g_DisplayBreite("displaywidth", 0, Zarvo_Screen3D::DarstellungGeaendert);
+Zarvo_Variable g_DisplayHoehe("displayheight", 0, Zarvo_Screen3D::DarstellungGeaendert);
+Zarvo_Variable g_DisplayTiefe("displaydepth", 32, Zarvo_Screen3D::DarstellungGeaendert);
+Zarvo_Variable g_Vollbild("fullscreen", true, GESPEICHERT, Zarvo_Screen3D::DarstellungGeaendert);
+Zarvo_Variable g_VSync("vsync", true, GESPEICHERT, Zarvo_Screen3D::DarstellungGeaendert);
 Zarvo_Variable g_DebugShader("debugShader", false, GESPEICHERT, nullptr);
+Zarvo_Konsolenbefehl g_BefehlReinitVideo("reinitvideo", Zarvo_Screen3D::SetDarstellung);
+Zarvo_Konsolenbefehl g_BefehlVideoRam("videoram", [](std::string&) {
+  if (Zarvo_ZeichenKontext* kontext = Zarvo_Screen3D::GibZeichenKontext()) kontext->LogStatistik();
+});
 Zarvo_Variable g_Sprache("sprache", -1, nullptr);

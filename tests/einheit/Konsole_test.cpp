@@ -116,7 +116,7 @@ TEST_F(Konsole, SchreibgeschuetztNurImDebugModus) {
 }
 
 TEST_F(Konsole, HelpUndUnbekannteBefehle) {
-  const Nachrichten hilfe = {"Definierte Konsolenbefehle sind:", " - help", " - quit", " - set"};
+  const Nachrichten hilfe = {"Definierte Konsolenbefehle sind:", " - help", " - quit", " - reinitvideo", " - set", " - videoram"};
   EXPECT_EQ(Fuehre("help"), hilfe);
   EXPECT_EQ(Fuehre("help "), hilfe);
   EXPECT_EQ(Fuehre("help egal was"), hilfe);

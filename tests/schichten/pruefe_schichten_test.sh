@@ -31,6 +31,9 @@ sauber() {
     '#include <GLFW/glfw3.h>' \
     'bool ok = glfwInit();'
   schreibe "$wurzel" SourceExt/Zarvoklassen/Zarvo_Screen3D.h '#include <GLFW/glfw3.h>'
+  schreibe "$wurzel" SourceExt/Zarvoklassen/Zarvo_FenstersystemGlfw.cpp \
+    '#include <GLFW/glfw3.h>' \
+    'void f() { glfwPollEvents(); }'
 }
 
 # fall DATEI ZEILE-DES-VERSTOSSES ZEILEN...: one bad file in the tree "verstoesse", expected at that line.
@@ -60,6 +63,7 @@ fall Source/spiel/H.cpp                   1  '#include <X11/Xlib.h>'
 fall SourceExt/Zarvoklassen/I.h           3  'int a;' 'int b;' '#ifdef __linux__' '#endif'
 fall SourceExt/OPRIX/J.cpp                1  '#include <GLFW/glfw3.h>'
 fall Source/spiel/K.cpp                   2  'void f() {' '  glfwPollEvents();' '}'
+fall SourceExt/Zarvoklassen/Zarvo_FenstersystemFake.cpp 1 'void f() { glfwPollEvents(); }'
 fall Source/spiel/L.cpp                   1  'int x = rand() % 6;'
 fall Source/spiel/M.cpp                   2  '/* seed */' 'void f() { srand(1); }'
 fall SourceExt/Zarvoklassen/N.cpp         1  'int x = std::rand();'
