@@ -85,10 +85,10 @@ TEST_F(Screen3DTest, InitWaehltModusUndFenster) {
     EXPECT_EQ(g_Vollbild.boolWert, f.vollbild);
     EXPECT_EQ(fenster.breite, f.erwartetW);
     if (f.vollbild) {
-      EXPECT_EQ(fenster.hinweise.rate, f.erwarteteRate)
+      EXPECT_EQ(fenster.hinweise.rate, f.erwarteteRate);
     }
     if (f.zeile) {
-      EXPECT_TRUE(log.Enthaelt(f.zeile))
+      EXPECT_TRUE(log.Enthaelt(f.zeile));
     }
     Zarvo_Screen3D::Schliessen();
   }

@@ -73,7 +73,7 @@ TEST_F(TexturTest, AufbauRegeln) {
     EXPECT_EQ(t->flags & f.erwarteteFlags, f.erwarteteFlags);
     EXPECT_LT(uint32_t(t->format), PXFMT_ANZAHL);
     if (f.zeile) {
-      EXPECT_TRUE(log.EnthaeltTeil(f.zeile))
+      EXPECT_TRUE(log.EnthaeltTeil(f.zeile));
     }
     EXPECT_EQ(Welt().Anzahl("CreateTexture"), f.erzeugungen);
     kontext->GibFrei(t);
