@@ -6,7 +6,9 @@
 #include <thread>
 
 #include "Plattform/d3dx9/d3dx9.h"
+#include "TBereich.h"
 #include "Zarvo_AlphaZustand.h"
+#include "Zarvo_Bild.h"
 #include "Zarvo_Ausnahme.h"
 #include "Zarvo_Sampler.h"
 #include "Zarvo_Start.h"
@@ -41,7 +43,13 @@ Zarvo_ZeichenKontextImplDX9::Zarvo_ZeichenKontextImplDX9(Zarvo_ZeichenKontext& k
     return;
   }
   FuellePraesentation();
-  ErzeugeGeraet();
+  if (!ErzeugeGeraet()) {
+    g_Log.Schreibe("!Zarvo_ZeichenKontextImplDX9::Zarvo_ZeichenKontextImplDX9(): Failed to create Direct3D device.");
+    ZARVO_PRUEFE("DirectX device creation failed.");
+    return;
+  }
+  HoleFlaechen();
+  LiesFaehigkeiten();
 }
 
 Zarvo_ZeichenKontextImplDX9::~Zarvo_ZeichenKontextImplDX9() { GibGeraetFrei(); }
@@ -96,19 +104,14 @@ D3DFORMAT Zarvo_ZeichenKontextImplDX9::WaehleTiefenFormat(uint32_t adapter, D3DD
   return D3DFMT_D16;
 }
 
-void Zarvo_ZeichenKontextImplDX9::ErzeugeGeraet() {
+bool Zarvo_ZeichenKontextImplDX9::ErzeugeGeraet() {
   D3DDEVTYPE typ = D3DDEVTYPE_HAL;
   const uint32_t adapter = WaehleAdapter(typ);
   parameter.AutoDepthStencilFormat = WaehleTiefenFormat(adapter, typ);
   const DWORD verhalten = D3DCREATE_HARDWARE_VERTEXPROCESSING | D3DCREATE_PUREDEVICE | D3DCREATE_FPU_PRESERVE;
-  if (FAILED(d3d->CreateDevice(adapter, typ, kontext.bildschirm.fenster, verhalten, &parameter, &geraet))) {
-    geraet = nullptr;
-    g_Log.Schreibe("!Zarvo_ZeichenKontextImplDX9::Zarvo_ZeichenKontextImplDX9(): Failed to create Direct3D device.");
-    ZARVO_PRUEFE("DirectX device creation failed.");
-    return;
-  }
-  HoleFlaechen();
-  LiesFaehigkeiten();
+  if (SUCCEEDED(d3d->CreateDevice(adapter, typ, kontext.bildschirm.fenster, verhalten, &parameter, &geraet))) return true;
+  geraet = nullptr;
+  return false;
 }
 
 void Zarvo_ZeichenKontextImplDX9::HoleFlaechen() {
@@ -289,8 +292,9 @@ void Zarvo_ZeichenKontextImplDX9::SetTextur(uint32_t handle, const Zarvo_Sampler
 
 void Zarvo_ZeichenKontextImplDX9::LeereTexturStufen() {
   for (uint32_t stufe = 0; stufe < GELEERTE_STUFEN; ++stufe) {
-    if (samplerCache[stufe].textur == nullptr) continue;
+    IDirect3DBaseTexture9* gebunden = samplerCache[stufe].textur;
     samplerCache[stufe].textur = nullptr;
+    if (gebunden == nullptr || gebunden == TEXTUR_UNBEKANNT) continue;  // nothing bound since the last reset
     if (geraet && FAILED(geraet->SetTexture(stufe, nullptr))) ZARVO_PRUEFE("Texturzuweisung gescheitert");
   }
 }
@@ -494,6 +498,29 @@ uint64_t Zarvo_ZeichenKontextImplDX9::SchaffeVideoRAMPlatz() {
     ++anzahl;
   });
   g_Log.DebugAusgabe("VideoRAM voll, Platz geschaffen: %d Resourcen rausgeworfen, Grenzalter %f", int(anzahl),
-                     double(float(grenze) * g_ZeitInversF));
+                     double(float(double(grenze) * g_ZeitInversD)));
   return anzahl;
+}
+
+void Zarvo_ZeichenKontextImplDX9::LiesBildschirmInhalt(Zarvo_Bild& bild) {
+  if (geraet == nullptr) return;
+  IDirect3DSurface9* flaeche = nullptr;
+  if (FAILED(geraet->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &flaeche))) {
+    ZARVO_PRUEFE("Failed to get backbuffer.");
+    return;
+  }
+  D3DLOCKED_RECT gesperrt{};
+  if (FAILED(flaeche->LockRect(&gesperrt, nullptr, D3DLOCK_READONLY))) {
+    ZARVO_PRUEFE("Failed to lock backbuffer.");
+    flaeche->Release();
+    return;
+  }
+  const Zarvo_BildschirmZustand& b = kontext.bildschirm;
+  const TBereich quelle(static_cast<uint8_t*>(gesperrt.pBits), b.breite, b.hoehe, uint64_t(gesperrt.Pitch),
+                        b.farbTiefe == 1 ? PXFMT_R5G6B5 : PXFMT_A8R8G8B8);
+  TBereich ziel;
+  bild.LockBereich(ziel);
+  TBereich::KopiereKonvertiert(quelle, ziel);
+  flaeche->UnlockRect();
+  flaeche->Release();
 }

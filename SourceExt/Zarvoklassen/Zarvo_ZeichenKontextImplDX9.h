@@ -14,6 +14,7 @@ class Zarvo_ZeichenKontext;
 class Zarvo_AlphaZustand;
 class Zarvo_TiefeZustand;
 class Zarvo_Sampler;
+class Zarvo_Bild;
 
 class Zarvo_ZeichenKontextImplDX9 {
  public:
@@ -74,6 +75,8 @@ class Zarvo_ZeichenKontextImplDX9 {
   void EndeZeichnen();
   // Device reset with the current screen settings; false when it failed.
   bool Zuruecksetzen();
+  // Copies the back buffer into the image, converting from the screen format.
+  void LiesBildschirmInhalt(Zarvo_Bild& bild);
   // Evicts the resources unused for 90 % of the oldest one's age; returns how many.
   uint64_t SchaffeVideoRAMPlatz();
   // The implementation's caches after a reset: nothing known.
@@ -128,7 +131,7 @@ class Zarvo_ZeichenKontextImplDX9 {
   bool inSzene = false;
 
  private:
-  void ErzeugeGeraet();
+  bool ErzeugeGeraet();
   void FuellePraesentation();
   uint32_t WaehleAdapter(d3d9::D3DDEVTYPE& typ);
   d3d9::D3DFORMAT WaehleTiefenFormat(uint32_t adapter, d3d9::D3DDEVTYPE typ);
