@@ -301,34 +301,32 @@ void Zarvo_ZeichenKontextImplDX9::LeereTexturStufen() {
 
 // ---- bindings ----
 
+namespace {
+// Sends a binding when it differs from the cache; true when nothing failed.
+template <class T>
+bool SendeBindung(IDirect3DDevice9* geraet, T*& cache, T* neu, HRESULT (IDirect3DDevice9::*setze)(T*)) {
+  if (cache == neu) return true;
+  cache = neu;
+  return geraet == nullptr || SUCCEEDED((geraet->*setze)(neu));
+}
+}  // namespace
+
 bool Zarvo_ZeichenKontextImplDX9::SetDeklaration(IDirect3DVertexDeclaration9* deklaration) {
-  if (gebundeneDeklaration == deklaration) return true;
-  gebundeneDeklaration = deklaration;
-  if (geraet && FAILED(geraet->SetVertexDeclaration(deklaration))) {
-    ZARVO_PRUEFE("Failed to set vertex input declaration.");
-    return false;
-  }
-  return true;
+  if (SendeBindung(geraet, gebundeneDeklaration, deklaration, &IDirect3DDevice9::SetVertexDeclaration)) return true;
+  ZARVO_PRUEFE("Failed to set vertex input declaration.");
+  return false;
 }
 
 bool Zarvo_ZeichenKontextImplDX9::SetVertexShader(IDirect3DVertexShader9* shader) {
-  if (gebundenerVertexShader == shader) return true;
-  gebundenerVertexShader = shader;
-  if (geraet && FAILED(geraet->SetVertexShader(shader))) {
-    ZARVO_PRUEFE("Failed to set vertex shader.");
-    return false;
-  }
-  return true;
+  if (SendeBindung(geraet, gebundenerVertexShader, shader, &IDirect3DDevice9::SetVertexShader)) return true;
+  ZARVO_PRUEFE("Failed to set vertex shader.");
+  return false;
 }
 
 bool Zarvo_ZeichenKontextImplDX9::SetPixelShader(IDirect3DPixelShader9* shader) {
-  if (gebundenerPixelShader == shader) return true;
-  gebundenerPixelShader = shader;
-  if (geraet && FAILED(geraet->SetPixelShader(shader))) {
-    ZARVO_PRUEFE("Failed to set pixel shader.");
-    return false;
-  }
-  return true;
+  if (SendeBindung(geraet, gebundenerPixelShader, shader, &IDirect3DDevice9::SetPixelShader)) return true;
+  ZARVO_PRUEFE("Failed to set pixel shader.");
+  return false;
 }
 
 bool Zarvo_ZeichenKontextImplDX9::SetStreamQuelle(uint32_t stream, IDirect3DVertexBuffer9* buffer, uint32_t groesse, uint32_t stride) {

@@ -132,11 +132,7 @@ int Geraet::SamplerPlatz(DWORD sampler) const {
   return -1;
 }
 
-HRESULT Geraet::Belaste(uint64_t bytes) {
-  if (konto->budget != 0 && konto->belegt + bytes > konto->budget) return D3DERR_OUTOFVIDEOMEMORY;
-  konto->belegt += bytes;
-  return D3D_OK;
-}
+HRESULT Geraet::Belaste(uint64_t bytes) { return d3d9::Belaste(*konto, bytes); }
 
 bool Geraet::NachFehlReset(const char* methode, std::vector<uint64_t> argumente, HRESULT& ergebnis) {
   if (!resetGescheitert) return false;
@@ -145,15 +141,7 @@ bool Geraet::NachFehlReset(const char* methode, std::vector<uint64_t> argumente,
   return true;
 }
 
-std::string Geraet::SucheResetHindernisse() const {
-  std::string namen;
-  for (Objekt* o : konto->lebende) {
-    if (o->behaelter || o->pool != D3DPOOL_DEFAULT || o->FremdeRefs() == 0) continue;
-    if (!namen.empty()) namen += ", ";
-    namen += o->art;
-  }
-  return namen;
-}
+std::string Geraet::SucheResetHindernisse() const { return ResetHindernisse(*konto); }
 
 void Geraet::SimulateDeviceLost(UINT abfragen) {
   welt->Merke("SimulateDeviceLost", {abfragen}, D3D_OK);
