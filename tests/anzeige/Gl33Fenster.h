@@ -81,8 +81,8 @@ class Gl33Test : public ::testing::Test {
                                           {0, 16, D3DDECLTYPE_FLOAT4, 0, D3DDECLUSAGE_TEXCOORD, 0},
                                           D3DDECL_END()};
     ASSERT_EQ(geraet->CreateVertexDeclaration(elemente, &deklaration), D3D_OK);
-    ASSERT_EQ(geraet->CreateVertexBuffer(64 * sizeof(Vertex), D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, 0, D3DPOOL_DEFAULT, &vb, nullptr), D3D_OK);
-    ASSERT_EQ(geraet->CreateIndexBuffer(64 * 2, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_DEFAULT, &ib, nullptr), D3D_OK);
+    ASSERT_EQ(geraet->CreateVertexBuffer(64 * sizeof(Vertex), D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, 0, D3DPOOL_MANAGED, &vb, nullptr), D3D_OK);
+    ASSERT_EQ(geraet->CreateIndexBuffer(64 * 2, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_MANAGED, &ib, nullptr), D3D_OK);
     uint16_t* indizes = nullptr;
     ASSERT_EQ(ib->Lock(0, 0, reinterpret_cast<void**>(&indizes), 0), D3D_OK);
     for (uint16_t i = 0; i < 64; ++i) indizes[i] = i;
@@ -122,6 +122,7 @@ class Gl33Test : public ::testing::Test {
     return p;
   }
 
+  // (Managed pool, so that they do not block a Reset.)
   // Binds the colour pipeline (unless other shaders are given) and draws the triangles.
   void Zeichne(const std::vector<Vertex>& vertices, IDirect3DVertexShader9* vs = nullptr, IDirect3DPixelShader9* ps = nullptr) {
     Vertex* ziel = nullptr;
