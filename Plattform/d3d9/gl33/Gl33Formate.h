@@ -6,6 +6,9 @@
 
 namespace d3d9::gl33 {
 
+// Uploads and mip generation bind textures here, so the draw units keep what the draws bound.
+inline constexpr GLenum ARBEITS_EINHEIT = GL_TEXTURE0 + 31;
+
 struct GlFormat {
   GLenum intern = 0;      // 0: not a texture format
   GLenum format = 0;      // client format; 0 for compressed formats

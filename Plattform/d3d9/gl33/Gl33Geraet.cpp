@@ -114,6 +114,7 @@ Geraet::Geraet(std::shared_ptr<Fenster> fenster, const D3DPRESENT_PARAMETERS& pa
   glGenVertexArrays(1, &vao);
   glBindVertexArray(vao);
   glGenSamplers(GLsizei(SAMPLER), samplerObjekte.data());
+  for (UINT einheit = 0; einheit < SAMPLER; ++einheit) glBindSampler(einheit, samplerObjekte[einheit]);
   vertexRegister.werte.assign(VERTEX_REGISTER * 4, 0.0f);
   pixelRegister.werte.assign(PIXEL_REGISTER * 4, 0.0f);
   for (auto [datei, groesse, bindung] : {std::tuple{&vertexRegister, VERTEX_REGISTER * 16, 0u}, std::tuple{&pixelRegister, PIXEL_REGISTER * 16, 1u}}) {
@@ -263,7 +264,14 @@ void Geraet::SetzeVorgaben() {
   Binde(renderZiele[0], rueckpuffer);
   Binde(tiefe, eigeneTiefe);
   ViewportAuf(rueckpuffer);
-  schatten.gueltig = false;
+  schatten = Schatten{};
+  // Units keep what they had: forget them so that the next draw binds again.
+  for (UINT einheit = 0; einheit < SAMPLER; ++einheit) {
+    glActiveTexture(GL_TEXTURE0 + einheit);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
+  }
+  eingabenVeraendert = true;
   inSzene = false;
 }
 
@@ -378,6 +386,7 @@ HRESULT Geraet::CreateTexture(UINT breite, UINT hoehe, UINT levels, DWORD usage,
   }
   GLuint name = 0;
   glGenTextures(1, &name);
+  glActiveTexture(ARBEITS_EINHEIT);
   glBindTexture(GL_TEXTURE_2D, name);
   for (UINT l = 0; l < levels; ++l) {
     const UINT w = std::max(1u, breite >> l), h = std::max(1u, hoehe >> l);
@@ -425,6 +434,7 @@ HRESULT Geraet::CreateCubeTexture(UINT kante, UINT levels, DWORD usage, D3DFORMA
   }
   GLuint name = 0;
   glGenTextures(1, &name);
+  glActiveTexture(ARBEITS_EINHEIT);
   glBindTexture(GL_TEXTURE_CUBE_MAP, name);
   for (UINT s = 0; s < 6; ++s)
     for (UINT l = 0; l < levels; ++l) {
@@ -777,7 +787,9 @@ HRESULT Geraet::CreateVertexDeclaration(const D3DVERTEXELEMENT9* elemente, IDire
 }
 
 HRESULT Geraet::SetVertexDeclaration(IDirect3DVertexDeclaration9* neu) {
-  if (!Verloren()) Binde(deklaration, AlsObjekt(neu));
+  if (Verloren() || deklaration == AlsObjekt(neu)) return D3D_OK;
+  Binde(deklaration, AlsObjekt(neu));
+  eingabenVeraendert = true;
   return D3D_OK;
 }
 
@@ -868,16 +880,20 @@ void Geraet::LadeRegister(RegisterDatei& datei) {
 HRESULT Geraet::SetStreamSource(UINT stream, IDirect3DVertexBuffer9* buffer, UINT offset, UINT stride) {
   if (stream >= STREAMS) return D3DERR_INVALIDCALL;
   if (Verloren()) return D3D_OK;
+  if (streams[stream] == AlsObjekt(buffer) && streamOffset[stream] == offset && streamStride[stream] == stride) return D3D_OK;
   Binde(streams[stream], AlsObjekt(buffer));
   streamOffset[stream] = offset;
   streamStride[stream] = stride;
+  eingabenVeraendert = true;
   return D3D_OK;
 }
 
 HRESULT Geraet::SetStreamSourceFreq(UINT stream, UINT einstellung) {
   const bool beide = (einstellung & D3DSTREAMSOURCE_INDEXEDDATA) && (einstellung & D3DSTREAMSOURCE_INSTANCEDATA);
   if (stream >= STREAMS || beide || (einstellung & 0x3FFFFFFF) == 0) return D3DERR_INVALIDCALL;
-  if (!Verloren()) streamFrequenz[stream] = einstellung;
+  if (Verloren() || streamFrequenz[stream] == einstellung) return D3D_OK;
+  streamFrequenz[stream] = einstellung;
+  eingabenVeraendert = true;
   return D3D_OK;
 }
 
@@ -911,6 +927,7 @@ HRESULT Geraet::LoeseProgrammAuf() {
       return D3DERR_INVALIDCALL;
     }
     glUseProgram(programm);
+    schatten.programm = programm;
     for (auto [s, bindung] : {std::pair{vs, 0u}, std::pair{ps, 1u}}) {
       if (!s->code.registerBlock.empty()) {
         const GLuint block = glGetUniformBlockIndex(programm, s->code.registerBlock.c_str());
@@ -925,24 +942,23 @@ HRESULT Geraet::LoeseProgrammAuf() {
     }
   }
   if (programm == PROGRAMM_FEHLT) return D3DERR_INVALIDCALL;
-  glUseProgram(programm);
+  if (schatten.programm != programm) glUseProgram(programm);
+  schatten.programm = programm;
   return D3D_OK;
 }
 
 void Geraet::LoeseTexturenAuf() {
   for (UINT einheit = 0; einheit < SAMPLER; ++einheit) {
-    glActiveTexture(GL_TEXTURE0 + einheit);
     auto* kern = texturen[einheit] ? dynamic_cast<TexturKern*>(texturen[einheit]) : nullptr;
-    if (kern == nullptr) {
-      glBindTexture(GL_TEXTURE_2D, 0);
-      glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
-      continue;
-    }
-    if (kern->mipsVeraltet) kern->ErneuereMips();
-    glBindTexture(kern->ziel, kern->name);
-    glBindSampler(einheit, samplerObjekte[einheit]);
+    if (kern && kern->mipsVeraltet) kern->ErneuereMips();
+    const std::pair<GLenum, GLuint> soll = kern ? std::pair{kern->ziel, kern->name} : std::pair{GLenum(0), GLuint(0)};
+    auto& ist = schatten.texturen[einheit];
+    if (ist == soll) continue;
+    glActiveTexture(GL_TEXTURE0 + einheit);
+    if (ist.first && ist.first != soll.first) glBindTexture(ist.first, 0);
+    if (soll.first) glBindTexture(soll.first, soll.second);
+    ist = soll;
   }
-  glActiveTexture(GL_TEXTURE0);
 }
 
 UINT Geraet::Instanzen() const {
@@ -952,6 +968,7 @@ UINT Geraet::Instanzen() const {
 HRESULT Geraet::LoeseEingabenAuf(UINT instanzen) {
   auto* dekl = static_cast<Deklaration*>(deklaration);
   if (dekl == nullptr) return D3DERR_INVALIDCALL;
+  if (!eingabenVeraendert && instanzen == schatten.instanzen) return D3D_OK;
   uint32_t benutzt = 0;
   for (const D3DVERTEXELEMENT9& e : dekl->elemente) {
     auto* vb = static_cast<VertexPuffer*>(streams[e.Stream]);
@@ -969,6 +986,8 @@ HRESULT Geraet::LoeseEingabenAuf(UINT instanzen) {
   }
   for (GLuint ort = 0; ort < 16; ++ort)
     if (!(benutzt & (1u << ort))) glDisableVertexAttribArray(ort);
+  eingabenVeraendert = false;
+  schatten.instanzen = instanzen;
   return D3D_OK;
 }
 

@@ -258,6 +258,9 @@ class Geraet final : public IDirect3DDevice9 {
     std::array<uint32_t, 6> raster{};
     D3DVIEWPORT9 viewport{};
     bool gueltig = false;
+    std::array<std::pair<GLenum, GLuint>, SAMPLER> texturen{};
+    GLuint programm = 0;
+    UINT instanzen = 0;
   };
 
   bool BaueRueckpuffer();
@@ -306,6 +309,7 @@ class Geraet final : public IDirect3DDevice9 {
   GLuint geraeteBlock = 0;
   bool inSzene = false;
   bool zieleVeraendert = true;
+  bool eingabenVeraendert = true;
   bool verloren = false;
   UINT verlorenAbfragen = 0;
   bool resetGescheitert = false;

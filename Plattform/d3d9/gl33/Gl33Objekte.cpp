@@ -49,6 +49,7 @@ void Flaeche::LiesPixel(GLuint lesen, uint8_t* zielSpeicher) const {
 
 void Flaeche::LadeHoch(const uint8_t* daten) const {
   const GlFormat f = TexturFormat(format, (usage & D3DUSAGE_RENDERTARGET) != 0);
+  glActiveTexture(ARBEITS_EINHEIT);
   glBindTexture(textur->ziel, textur->name);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
@@ -90,6 +91,7 @@ HRESULT Flaeche::UnlockRect() {
 
 void TexturKern::ErneuereMips() {
   if (!autoMip || !fenster->Aktuell()) return;
+  glActiveTexture(ARBEITS_EINHEIT);
   glBindTexture(ziel, name);
   glGenerateMipmap(ziel);
   mipsVeraltet = false;
