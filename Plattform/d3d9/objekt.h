@@ -2,6 +2,7 @@
 // What both back ends' objects share: Direct3D's reference rules and the charge of default-pool
 // objects against the video-memory budget.
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -42,6 +43,15 @@ class Objekt {
   Objekt* behaelter = nullptr;
   std::shared_ptr<Konto> konto;
 };
+
+// Moves a device binding from what `platz` holds to `neu`: the device's reference and binding count.
+void Binde(Objekt*& platz, Objekt* neu);
+// Levels of the full chain down to 1 x 1, and the bytes of `levels` levels.
+UINT VolleKette(UINT breite, UINT hoehe);
+uint64_t TexturBytes(D3DFORMAT format, UINT breite, UINT hoehe, UINT levels);
+// Direct3D 9's render and sampler states after CreateDevice and Reset.
+std::map<DWORD, DWORD> VorgabeRenderZustaende();
+std::map<DWORD, DWORD> VorgabeSamplerZustaende();
 
 // The names of the default-pool objects something other than the device still references
 // (what blocks a Reset), comma-separated.

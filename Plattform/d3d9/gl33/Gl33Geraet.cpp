@@ -15,22 +15,6 @@ namespace {
 Objekt* AlsObjekt(IUnknown* s) { return s ? dynamic_cast<Objekt*>(s) : nullptr; }
 Flaeche* AlsFlaeche(Objekt* o) { return static_cast<Flaeche*>(o); }
 
-UINT Kette(UINT breite, UINT hoehe) {
-  UINT n = 1;
-  while (breite > 1 || hoehe > 1) {
-    breite = std::max(1u, breite / 2);
-    hoehe = std::max(1u, hoehe / 2);
-    ++n;
-  }
-  return n;
-}
-
-uint64_t TexturKosten(D3DFORMAT format, UINT breite, UINT hoehe, UINT levels) {
-  uint64_t summe = 0;
-  for (UINT l = 0; l < levels; ++l) summe += EbenenGroesse(format, std::max(1u, breite >> l), std::max(1u, hoehe >> l));
-  return summe;
-}
-
 GLenum BlendFaktor(DWORD d) {
   switch (d) {
     case D3DBLEND_ZERO: return GL_ZERO;
@@ -206,51 +190,21 @@ void Geraet::GibRueckpufferFrei() {
   }
 }
 
-void Geraet::Binde(Objekt*& platz, Objekt* neu) {
-  if (platz == neu) return;
-  if (neu) {
-    neu->MehrRef();
-    ++neu->Wurzel()->gebunden;
-  }
-  Objekt* alt = platz;
-  platz = neu;
-  if (alt) {
-    --alt->Wurzel()->gebunden;
-    alt->WenigerRef();
-  }
-}
-
 void Geraet::LoeseBindungen() {
-  for (Objekt*& t : texturen) Binde(t, nullptr);
-  for (Objekt*& r : renderZiele) Binde(r, nullptr);
-  for (Objekt*& s : streams) Binde(s, nullptr);
-  for (Objekt** o : {&tiefe, &indizes, &deklaration, &vertexShader, &pixelShader}) Binde(*o, nullptr);
+  for (Objekt*& t : texturen) d3d9::Binde(t, nullptr);
+  for (Objekt*& r : renderZiele) d3d9::Binde(r, nullptr);
+  for (Objekt*& s : streams) d3d9::Binde(s, nullptr);
+  for (Objekt** o : {&tiefe, &indizes, &deklaration, &vertexShader, &pixelShader}) d3d9::Binde(*o, nullptr);
   zieleVeraendert = true;
 }
 
 void Geraet::SetzeVorgaben() {
   LoeseBindungen();
-  renderStates = {{D3DRS_ZENABLE, 1},
-                  {D3DRS_ZWRITEENABLE, 1},
-                  {D3DRS_ZFUNC, D3DCMP_LESSEQUAL},
-                  {D3DRS_CULLMODE, D3DCULL_CCW},
-                  {D3DRS_ALPHABLENDENABLE, 0},
-                  {D3DRS_SRCBLEND, D3DBLEND_ONE},
-                  {D3DRS_DESTBLEND, D3DBLEND_ZERO},
-                  {D3DRS_BLENDOP, D3DBLENDOP_ADD},
-                  {D3DRS_SEPARATEALPHABLENDENABLE, 0},
-                  {D3DRS_SRCBLENDALPHA, D3DBLEND_ONE},
-                  {D3DRS_DESTBLENDALPHA, D3DBLEND_ZERO},
-                  {D3DRS_BLENDOPALPHA, D3DBLENDOP_ADD},
-                  {D3DRS_COLORWRITEENABLE, 0xF},
-                  {D3DRS_FILLMODE, D3DFILL_SOLID}};
+  renderStates = VorgabeRenderZustaende();
   for (UINT s = 0; s < SAMPLER; ++s) {
     samplerStates[s].clear();
-    for (auto [typ, wert] : {std::pair{D3DSAMP_ADDRESSU, DWORD(D3DTADDRESS_WRAP)}, {D3DSAMP_ADDRESSV, DWORD(D3DTADDRESS_WRAP)},
-                             {D3DSAMP_ADDRESSW, DWORD(D3DTADDRESS_WRAP)}, {D3DSAMP_BORDERCOLOR, 0u}, {D3DSAMP_MAGFILTER, DWORD(D3DTEXF_POINT)},
-                             {D3DSAMP_MINFILTER, DWORD(D3DTEXF_POINT)}, {D3DSAMP_MIPFILTER, DWORD(D3DTEXF_NONE)},
-                             {D3DSAMP_MAXMIPLEVEL, 0u}, {D3DSAMP_MAXANISOTROPY, 1u}})
-      SetSamplerState(s < 16 ? s : D3DVERTEXTEXTURESAMPLER0 + s - 16, typ, wert);
+    for (auto [typ, wert] : VorgabeSamplerZustaende())
+      SetSamplerState(s < 16 ? s : D3DVERTEXTEXTURESAMPLER0 + s - 16, D3DSAMPLERSTATETYPE(typ), wert);
   }
   streamFrequenz.fill(1);
   streamStride.fill(0);
@@ -261,8 +215,8 @@ void Geraet::SetzeVorgaben() {
   vertexRegister.hoch = VERTEX_REGISTER;
   pixelRegister.tief = 0;
   pixelRegister.hoch = PIXEL_REGISTER;
-  Binde(renderZiele[0], rueckpuffer);
-  Binde(tiefe, eigeneTiefe);
+  d3d9::Binde(renderZiele[0], rueckpuffer);
+  d3d9::Binde(tiefe, eigeneTiefe);
   ViewportAuf(rueckpuffer);
   schatten = Schatten{};
   // Units keep what they had: forget them so that the next draw binds again.
@@ -378,9 +332,9 @@ HRESULT Geraet::CreateTexture(UINT breite, UINT hoehe, UINT levels, DWORD usage,
   const bool renderZiel = (usage & D3DUSAGE_RENDERTARGET) != 0;
   const GlFormat f = TexturFormat(format, renderZiel);
   if (resetGescheitert || aus == nullptr || breite == 0 || hoehe == 0 || f.intern == 0 || !fenster->Aktuell()) return D3DERR_INVALIDCALL;
-  const UINT kette = Kette(breite, hoehe);
+  const UINT kette = VolleKette(breite, hoehe);
   if (levels == 0 || levels > kette || (usage & D3DUSAGE_AUTOGENMIPMAP)) levels = kette;
-  const uint64_t kosten = pool == D3DPOOL_DEFAULT ? TexturKosten(format, breite, hoehe, levels) : 0;
+  const uint64_t kosten = pool == D3DPOOL_DEFAULT ? TexturBytes(format, breite, hoehe, levels) : 0;
   if (HRESULT hr = Belaste(*konto, kosten); FAILED(hr)) return hr;
   while (glGetError() != GL_NO_ERROR) {
   }
@@ -426,9 +380,9 @@ HRESULT Geraet::CreateCubeTexture(UINT kante, UINT levels, DWORD usage, D3DFORMA
                                   HANDLE*) {
   const GlFormat f = TexturFormat(format, (usage & D3DUSAGE_RENDERTARGET) != 0);
   if (resetGescheitert || aus == nullptr || kante == 0 || f.intern == 0 || !fenster->Aktuell()) return D3DERR_INVALIDCALL;
-  const UINT kette = Kette(kante, kante);
+  const UINT kette = VolleKette(kante, kante);
   if (levels == 0 || levels > kette || (usage & D3DUSAGE_AUTOGENMIPMAP)) levels = kette;
-  const uint64_t kosten = pool == D3DPOOL_DEFAULT ? 6 * TexturKosten(format, kante, kante, levels) : 0;
+  const uint64_t kosten = pool == D3DPOOL_DEFAULT ? 6 * TexturBytes(format, kante, kante, levels) : 0;
   if (HRESULT hr = Belaste(*konto, kosten); FAILED(hr)) return hr;
   while (glGetError() != GL_NO_ERROR) {
   }
@@ -572,7 +526,7 @@ HRESULT Geraet::SetRenderTarget(DWORD index, IDirect3DSurface9* surface) {
   if (index >= renderZielAnzahl || (index == 0 && ziel == nullptr) || (ziel && !(ziel->usage & D3DUSAGE_RENDERTARGET)))
     return D3DERR_INVALIDCALL;
   if (Verloren()) return D3D_OK;
-  Binde(renderZiele[index], ziel);
+  d3d9::Binde(renderZiele[index], ziel);
   if (index == 0) ViewportAuf(ziel);
   zieleVeraendert = true;
   return D3D_OK;
@@ -582,7 +536,7 @@ HRESULT Geraet::SetDepthStencilSurface(IDirect3DSurface9* surface) {
   auto* ziel = dynamic_cast<Flaeche*>(surface);
   if (ziel && !(ziel->usage & D3DUSAGE_DEPTHSTENCIL)) return D3DERR_INVALIDCALL;
   if (Verloren()) return D3D_OK;
-  Binde(tiefe, ziel);
+  d3d9::Binde(tiefe, ziel);
   zieleVeraendert = true;
   return D3D_OK;
 }
@@ -728,7 +682,7 @@ HRESULT Geraet::SetTexture(DWORD sampler, IDirect3DBaseTexture9* textur) {
                                                       ? int(16 + sampler - D3DVERTEXTEXTURESAMPLER0)
                                                       : -1;
   if (platz < 0) return D3DERR_INVALIDCALL;
-  if (!Verloren()) Binde(texturen[size_t(platz)], AlsObjekt(textur));
+  if (!Verloren()) d3d9::Binde(texturen[size_t(platz)], AlsObjekt(textur));
   return D3D_OK;
 }
 
@@ -788,7 +742,7 @@ HRESULT Geraet::CreateVertexDeclaration(const D3DVERTEXELEMENT9* elemente, IDire
 
 HRESULT Geraet::SetVertexDeclaration(IDirect3DVertexDeclaration9* neu) {
   if (Verloren() || deklaration == AlsObjekt(neu)) return D3D_OK;
-  Binde(deklaration, AlsObjekt(neu));
+  d3d9::Binde(deklaration, AlsObjekt(neu));
   eingabenVeraendert = true;
   return D3D_OK;
 }
@@ -830,12 +784,12 @@ HRESULT Geraet::CreatePixelShader(const DWORD* code, IDirect3DPixelShader9** aus
 }
 
 HRESULT Geraet::SetVertexShader(IDirect3DVertexShader9* s) {
-  if (!Verloren()) Binde(vertexShader, AlsObjekt(s));
+  if (!Verloren()) d3d9::Binde(vertexShader, AlsObjekt(s));
   return D3D_OK;
 }
 
 HRESULT Geraet::SetPixelShader(IDirect3DPixelShader9* s) {
-  if (!Verloren()) Binde(pixelShader, AlsObjekt(s));
+  if (!Verloren()) d3d9::Binde(pixelShader, AlsObjekt(s));
   return D3D_OK;
 }
 
@@ -881,7 +835,7 @@ HRESULT Geraet::SetStreamSource(UINT stream, IDirect3DVertexBuffer9* buffer, UIN
   if (stream >= STREAMS) return D3DERR_INVALIDCALL;
   if (Verloren()) return D3D_OK;
   if (streams[stream] == AlsObjekt(buffer) && streamOffset[stream] == offset && streamStride[stream] == stride) return D3D_OK;
-  Binde(streams[stream], AlsObjekt(buffer));
+  d3d9::Binde(streams[stream], AlsObjekt(buffer));
   streamOffset[stream] = offset;
   streamStride[stream] = stride;
   eingabenVeraendert = true;
@@ -898,7 +852,7 @@ HRESULT Geraet::SetStreamSourceFreq(UINT stream, UINT einstellung) {
 }
 
 HRESULT Geraet::SetIndices(IDirect3DIndexBuffer9* buffer) {
-  if (!Verloren()) Binde(indizes, AlsObjekt(buffer));
+  if (!Verloren()) d3d9::Binde(indizes, AlsObjekt(buffer));
   return D3D_OK;
 }
 

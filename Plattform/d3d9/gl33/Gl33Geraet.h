@@ -267,7 +267,6 @@ class Geraet final : public IDirect3DDevice9 {
   void GibRueckpufferFrei();
   void SetzeVorgaben();
   void LoeseBindungen();
-  void Binde(Objekt*& platz, Objekt* neu);
   void ViewportAuf(const Flaeche* ziel);
   void SchreibeGeraeteBlock();
   void LoeseZieleAuf();

@@ -181,7 +181,6 @@ class Geraet final : public IDirect3DDevice9 {
   void GibRueckpufferFrei();
   void SetzeVorgaben();
   void LoeseBindungen();
-  void Binde(Objekt*& platz, Objekt* neu);
   void SetzeViewportAuf(Oberflaeche* ziel);
   void AktualisiereGeraeteBlock();
   std::string SucheResetHindernisse() const;

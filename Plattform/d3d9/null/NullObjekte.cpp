@@ -59,16 +59,6 @@ bool Oberflaeche::Fuelle(const D3DVIEWPORT9& bereich, D3DCOLOR farbe) {
   return true;
 }
 
-UINT VolleKette(UINT breite, UINT hoehe) {
-  UINT levels = 1;
-  while (breite > 1 || hoehe > 1) {
-    breite = std::max(1u, breite / 2);
-    hoehe = std::max(1u, hoehe / 2);
-    ++levels;
-  }
-  return levels;
-}
-
 namespace {
 std::unique_ptr<Oberflaeche> NeueEbene(Objekt* behaelter, D3DFORMAT format, UINT breite, UINT hoehe, DWORD usage,
                                        D3DRESOURCETYPE typ) {
