@@ -92,7 +92,6 @@ Geraet::Geraet(std::shared_ptr<Fenster> fenster, const D3DPRESENT_PARAMETERS& pa
     glDebugMessageCallback(MeldeGlNachricht, nullptr);
   }
   glClipControl(GL_UPPER_LEFT, GL_ZERO_TO_ONE);
-  glGenFramebuffers(1, &zielFbo);
   glGenFramebuffers(1, &rueckFbo);
   glGenFramebuffers(1, &leseFbo);
   glGenVertexArrays(1, &vao);
@@ -124,12 +123,14 @@ UINT Geraet::Release() {
   if (fenster->Aktuell()) {
     for (auto& [paar, programm] : *programme)
       if (programm != PROGRAMM_FEHLT) glDeleteProgram(programm);
-    for (GLuint fbo : {zielFbo, rueckFbo, leseFbo}) glDeleteFramebuffers(1, &fbo);
+    for (auto& [schluessel, fbo] : *fbos) glDeleteFramebuffers(1, &fbo);
+    for (GLuint fbo : {rueckFbo, leseFbo}) glDeleteFramebuffers(1, &fbo);
     glDeleteVertexArrays(1, &vao);
     glDeleteSamplers(GLsizei(SAMPLER), samplerObjekte.data());
     for (GLuint ubo : {vertexRegister.ubo, pixelRegister.ubo, geraeteBlock}) glDeleteBuffers(1, &ubo);
   }
   programme->clear();
+  fbos->clear();
   delete this;
   return 0;
 }
@@ -553,22 +554,32 @@ HRESULT Geraet::EndScene() {
   return D3D_OK;
 }
 
+GLuint Geraet::BaueFbo(const FboCache::key_type& schluessel) {
+  GLuint fbo = 0;
+  glGenFramebuffers(1, &fbo);
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, fbo);
+  GLenum puffer[4] = {GL_NONE, GL_NONE, GL_NONE, GL_NONE};
+  for (UINT i = 0; i < 4; ++i) {
+    if (schluessel[i] == nullptr) continue;
+    schluessel[i]->Haenge(GL_COLOR_ATTACHMENT0 + i);
+    puffer[i] = GL_COLOR_ATTACHMENT0 + i;
+  }
+  glDrawBuffers(4, puffer);
+  if (schluessel[4]) schluessel[4]->Haenge(GL_DEPTH_ATTACHMENT);
+  return fbo;
+}
+
 void Geraet::LoeseZieleAuf() {
   if (!zieleVeraendert) return;
   zieleVeraendert = false;
-  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, zielFbo);
-  GLenum puffer[4] = {GL_NONE, GL_NONE, GL_NONE, GL_NONE};
-  for (UINT i = 0; i < 4; ++i) {
-    if (renderZiele[i]) {
-      AlsFlaeche(renderZiele[i])->Haenge(GL_COLOR_ATTACHMENT0 + i);
-      puffer[i] = GL_COLOR_ATTACHMENT0 + i;
-    } else {
-      glFramebufferRenderbuffer(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0 + i, GL_RENDERBUFFER, 0);
-    }
-  }
-  glDrawBuffers(4, puffer);
-  if (tiefe) AlsFlaeche(tiefe)->Haenge(GL_DEPTH_ATTACHMENT);
-  else glFramebufferRenderbuffer(GL_DRAW_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, 0);
+  FboCache::key_type schluessel{};
+  for (UINT i = 0; i < 4; ++i) schluessel[i] = AlsFlaeche(renderZiele[i]);
+  schluessel[4] = AlsFlaeche(tiefe);
+  for (Flaeche* f : schluessel)
+    if (f) f->fbos = fbos;
+  auto it = fbos->find(schluessel);
+  if (it == fbos->end()) it = fbos->emplace(schluessel, BaueFbo(schluessel)).first;
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, it->second);
 }
 
 void Geraet::LoeseViewportAuf() {

@@ -27,6 +27,10 @@ struct Fenster {
 };
 
 class TexturKern;
+class Flaeche;
+
+// Framebuffers by their attachments (colour 0 to 3, depth); an entry goes with any member.
+using FboCache = std::map<std::array<Flaeche*, 5>, GLuint>;
 
 class Flaeche final : public IDirect3DSurface9, public Objekt {
  public:
@@ -59,6 +63,7 @@ class Flaeche final : public IDirect3DSurface9, public Objekt {
   std::vector<uint8_t> speicher;  // lock memory; the contents of system-memory surfaces
   bool gesperrt = false;
   GLuint* lesePuffer = nullptr;  // the device's read framebuffer, for back-buffer locks
+  std::shared_ptr<FboCache> fbos;  // the device's framebuffers, for surfaces that can be attached
 };
 
 // What 2D and cube textures share: the GL texture, its levels and the mip regeneration.
@@ -270,6 +275,7 @@ class Geraet final : public IDirect3DDevice9 {
   void ViewportAuf(const Flaeche* ziel);
   void SchreibeGeraeteBlock();
   void LoeseZieleAuf();
+  GLuint BaueFbo(const FboCache::key_type& schluessel);
   void LoeseViewportAuf();
   void LoeseBlendUndTiefeAuf();
   HRESULT LoeseProgrammAuf();
@@ -313,7 +319,8 @@ class Geraet final : public IDirect3DDevice9 {
   UINT verlorenAbfragen = 0;
   bool resetGescheitert = false;
 
-  GLuint zielFbo = 0, rueckFbo = 0, leseFbo = 0, vao = 0;
+  GLuint rueckFbo = 0, leseFbo = 0, vao = 0;
+  std::shared_ptr<FboCache> fbos = std::make_shared<FboCache>();
   std::array<GLuint, SAMPLER> samplerObjekte{};
   std::shared_ptr<std::map<std::pair<ShaderObjekt*, ShaderObjekt*>, GLuint>> programme =
       std::make_shared<std::map<std::pair<ShaderObjekt*, ShaderObjekt*>, GLuint>>();

@@ -23,7 +23,18 @@ Flaeche::Flaeche(std::shared_ptr<Konto> konto, std::shared_ptr<Fenster> fenster,
 }
 
 Flaeche::~Flaeche() {
-  if (renderbuffer && fenster->Aktuell()) glDeleteRenderbuffers(1, &renderbuffer);
+  const bool aktuell = fenster->Aktuell();
+  if (fbos) {
+    for (auto it = fbos->begin(); it != fbos->end();) {
+      if (std::find(it->first.begin(), it->first.end(), this) == it->first.end()) {
+        ++it;
+        continue;
+      }
+      if (aktuell) glDeleteFramebuffers(1, &it->second);
+      it = fbos->erase(it);
+    }
+  }
+  if (renderbuffer && aktuell) glDeleteRenderbuffers(1, &renderbuffer);
 }
 
 HRESULT Flaeche::GetDesc(D3DSURFACE_DESC* desc) {
