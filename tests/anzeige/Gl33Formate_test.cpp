@@ -151,3 +151,45 @@ TEST_F(Gl33FormatTest, AutomatischeMipKette) {
   rt->Release();
   t->Release();
 }
+
+TEST_F(Gl33FormatTest, WuerfelSeitenNachRichtung) {
+  const char* psWuerfel = R"(#version 330 core
+uniform samplerCube s0;
+in vec4 v_TEXCOORD0;
+layout(location = 0) out vec4 farbe;
+void main() { farbe = texture(s0, v_TEXCOORD0.xyz); }
+)";
+  IDirect3DPixelShader9* ps = nullptr;
+  ASSERT_EQ(geraet->CreatePixelShader(Shader(ShaderStufe::Pixel, psWuerfel, {}, "", {{"s0", 0}}).data(), &ps), D3D_OK);
+  IDirect3DCubeTexture9* wuerfel = nullptr;
+  ASSERT_EQ(geraet->CreateCubeTexture(4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &wuerfel, nullptr), D3D_OK);
+  const uint32_t farben[6] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFF00, 0xFF00FFFF, 0xFFFF00FF};
+  for (UINT seite = 0; seite < 6; ++seite) {
+    D3DLOCKED_RECT gesperrt{};
+    ASSERT_EQ(wuerfel->LockRect(D3DCUBEMAP_FACES(seite), 0, &gesperrt, nullptr, 0), D3D_OK);
+    for (UINT y = 0; y < 4; ++y)
+      for (UINT x = 0; x < 4; ++x) std::memcpy(static_cast<uint8_t*>(gesperrt.pBits) + y * UINT(gesperrt.Pitch) + 4 * x, &farben[seite], 4);
+    wuerfel->UnlockRect(D3DCUBEMAP_FACES(seite), 0);
+  }
+  const float richtungen[6][3] = {{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 0, -1}};
+  geraet->SetRenderTarget(0, zielFlaeche);
+  geraet->SetTexture(0, wuerfel);
+  for (UINT seite = 0; seite < 6; ++seite) {
+    const float* r = richtungen[seite];
+    Zeichne(Rechteck(-1, 1, 1, -1, 0.5f, r[0], r[1], r[2], 1), nullptr, ps);
+    ASSERT_EQ(geraet->GetRenderTargetData(zielFlaeche, lesen), D3D_OK);
+    D3DLOCKED_RECT gesperrt{};
+    lesen->LockRect(&gesperrt, nullptr, D3DLOCK_READONLY);
+    float rgba[4];
+    std::memcpy(rgba, gesperrt.pBits, 16);
+    lesen->UnlockRect();
+    const uint32_t f = farben[seite];
+    EXPECT_NEAR(rgba[0], float(f >> 16 & 0xFF) / 255, 0.01f) << seite;
+    EXPECT_NEAR(rgba[1], float(f >> 8 & 0xFF) / 255, 0.01f) << seite;
+    EXPECT_NEAR(rgba[2], float(f & 0xFF) / 255, 0.01f) << seite;
+  }
+  geraet->SetTexture(0, nullptr);
+  geraet->SetPixelShader(nullptr);
+  wuerfel->Release();
+  ps->Release();
+}
