@@ -36,6 +36,8 @@ std::function<void(uint32_t)> Zarvo_ZeichenKontextImplDX9::warte = [](uint32_t m
 
 Zarvo_ZeichenKontextImplDX9::Zarvo_ZeichenKontextImplDX9(Zarvo_ZeichenKontext& kontext) : kontext(kontext) {
   SetzeCachesZurueck();
+  // Shader logs and driver messages of the device go to the debug log.
+  SetzeDiagnoseSenke([](const std::string& text) { g_Log.DebugAusgabe("%s", text.c_str()); });
   d3d = Direct3DCreate9(D3D_SDK_VERSION);
   if (d3d == nullptr) {
     g_Log.Schreibe("!Zarvo_ZeichenKontextImplDX9::Zarvo_ZeichenKontextImplDX9(): Couldn't create Direct3D 9 interface.");

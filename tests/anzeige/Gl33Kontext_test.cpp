@@ -17,7 +17,6 @@ TEST(Gl33Kontext, LeerenDreieckBildschirmLesen) {
   ASSERT_NE(fenster, nullptr);
   glfwMakeContextCurrent(fenster);
   std::vector<std::string> meldungen;
-  SetzeDiagnoseSenke([&](const std::string& text) { meldungen.push_back(text); });
   WaehleGl33Backend();
   Zarvo_BildschirmZustand bildschirm;
   bildschirm.breite = 320;
@@ -26,6 +25,7 @@ TEST(Gl33Kontext, LeerenDreieckBildschirmLesen) {
   {
     Zarvo_ZeichenKontext kontext(bildschirm);
     ASSERT_TRUE(kontext.HatGeraet());
+    SetzeDiagnoseSenke([&](const std::string& text) { meldungen.push_back(text); });  // instead of the debug log
     EXPECT_STREQ(kontext.impl.vertexProfil, "vs_3_0");
     IDirect3DDevice9* geraet = kontext.impl.geraet;
     IDirect3DVertexShader9* vs = nullptr;

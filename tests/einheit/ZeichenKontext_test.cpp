@@ -475,6 +475,13 @@ TEST_F(ZeichenKontextTest, LeckBerichtUndZweiterAufruf) {
   EXPECT_TRUE(NeueZeilen().empty());
 }
 
+TEST_F(ZeichenKontextTest, GeraeteMeldungenImDebugLog) {
+  const uint32_t kaputt[4] = {0, 0, 0, 0};
+  IDirect3DPixelShader9* ps = nullptr;
+  EXPECT_EQ(kontext->impl.geraet->CreatePixelShader(kaputt, &ps), D3DERR_INVALIDCALL);
+  EXPECT_EQ(NeueZeilen(), std::vector<std::string>{"pixel shader: bad magic"});
+}
+
 TEST_F(ZeichenKontextTest, Statistik) {
   kontext->ErzeugeSampler(Zarvo_SamplerBeschr{});
   kontext->ErzeugeSampler(Zarvo_SamplerBeschr{});
