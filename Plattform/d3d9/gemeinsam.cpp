@@ -2,6 +2,7 @@
 #include <memory>
 
 #include "Plattform/d3d9/d3d9.h"
+#include "Plattform/d3d9/gl33/Gl33.h"
 #include "Plattform/d3d9/null/NullGeraet.h"
 
 namespace d3d9 {
@@ -21,7 +22,7 @@ void WaehleGl33Backend() { g_Null = false; }
 IDirect3D9* Direct3DCreate9(UINT sdkVersion) {
   if (sdkVersion != D3D_SDK_VERSION) return nullptr;
   if (g_Null) return null::ErzeugeFabrik();
-  return nullptr;  // the OpenGL back end is not in this build yet
+  return gl33::ErzeugeFabrik();
 }
 
 void SetzeDiagnoseSenke(DiagnoseSenke senke) { g_Senke = std::move(senke); }

@@ -126,6 +126,7 @@ class Zarvo_ZeichenKontext {
   void SetProgrammKonstante(uint32_t handle, const float* register_, uint32_t anzahl);
 
   void EndeZeichnen() { impl.EndeZeichnen(); }
+  void LiesBildschirmInhalt(Zarvo_Bild& bild) { impl.LiesBildschirmInhalt(bild); }
   // Releases device memory, resets the device and restores; false when the reset failed.
   bool ReInit();
   void LogStatistik() const;

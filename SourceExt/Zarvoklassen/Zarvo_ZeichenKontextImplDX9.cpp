@@ -6,7 +6,9 @@
 #include <thread>
 
 #include "Plattform/d3dx9/d3dx9.h"
+#include "TBereich.h"
 #include "Zarvo_AlphaZustand.h"
+#include "Zarvo_Bild.h"
 #include "Zarvo_Ausnahme.h"
 #include "Zarvo_Renderziel.h"
 #include "Zarvo_Sampler.h"
@@ -36,6 +38,8 @@ std::function<void(uint32_t)> Zarvo_ZeichenKontextImplDX9::warte = [](uint32_t m
 
 Zarvo_ZeichenKontextImplDX9::Zarvo_ZeichenKontextImplDX9(Zarvo_ZeichenKontext& kontext) : kontext(kontext) {
   SetzeCachesZurueck();
+  // Shader logs and driver messages of the device go to the debug log.
+  SetzeDiagnoseSenke([](const std::string& text) { g_Log.DebugAusgabe("%s", text.c_str()); });
   d3d = Direct3DCreate9(D3D_SDK_VERSION);
   if (d3d == nullptr) {
     g_Log.Schreibe("!Zarvo_ZeichenKontextImplDX9::Zarvo_ZeichenKontextImplDX9(): Couldn't create Direct3D 9 interface.");
@@ -43,7 +47,13 @@ Zarvo_ZeichenKontextImplDX9::Zarvo_ZeichenKontextImplDX9(Zarvo_ZeichenKontext& k
     return;
   }
   FuellePraesentation();
-  ErzeugeGeraet();
+  if (!ErzeugeGeraet()) {
+    g_Log.Schreibe("!Zarvo_ZeichenKontextImplDX9::Zarvo_ZeichenKontextImplDX9(): Failed to create Direct3D device.");
+    ZARVO_PRUEFE("DirectX device creation failed.");
+    return;
+  }
+  HoleFlaechen();
+  LiesFaehigkeiten();
 }
 
 Zarvo_ZeichenKontextImplDX9::~Zarvo_ZeichenKontextImplDX9() { GibGeraetFrei(); }
@@ -98,19 +108,14 @@ D3DFORMAT Zarvo_ZeichenKontextImplDX9::WaehleTiefenFormat(uint32_t adapter, D3DD
   return D3DFMT_D16;
 }
 
-void Zarvo_ZeichenKontextImplDX9::ErzeugeGeraet() {
+bool Zarvo_ZeichenKontextImplDX9::ErzeugeGeraet() {
   D3DDEVTYPE typ = D3DDEVTYPE_HAL;
   const uint32_t adapter = WaehleAdapter(typ);
   parameter.AutoDepthStencilFormat = WaehleTiefenFormat(adapter, typ);
   const DWORD verhalten = D3DCREATE_HARDWARE_VERTEXPROCESSING | D3DCREATE_PUREDEVICE | D3DCREATE_FPU_PRESERVE;
-  if (FAILED(d3d->CreateDevice(adapter, typ, kontext.bildschirm.fenster, verhalten, &parameter, &geraet))) {
-    geraet = nullptr;
-    g_Log.Schreibe("!Zarvo_ZeichenKontextImplDX9::Zarvo_ZeichenKontextImplDX9(): Failed to create Direct3D device.");
-    ZARVO_PRUEFE("DirectX device creation failed.");
-    return;
-  }
-  HoleFlaechen();
-  LiesFaehigkeiten();
+  if (SUCCEEDED(d3d->CreateDevice(adapter, typ, kontext.bildschirm.fenster, verhalten, &parameter, &geraet))) return true;
+  geraet = nullptr;
+  return false;
 }
 
 void Zarvo_ZeichenKontextImplDX9::HoleFlaechen() {
@@ -296,42 +301,41 @@ void Zarvo_ZeichenKontextImplDX9::SetTextur(uint32_t handle, const Zarvo_Sampler
 
 void Zarvo_ZeichenKontextImplDX9::LeereTexturStufen() {
   for (uint32_t stufe = 0; stufe < GELEERTE_STUFEN; ++stufe) {
-    if (samplerCache[stufe].textur == nullptr) continue;
+    IDirect3DBaseTexture9* gebunden = samplerCache[stufe].textur;
     samplerCache[stufe].textur = nullptr;
+    if (gebunden == nullptr || gebunden == TEXTUR_UNBEKANNT) continue;  // nothing bound since the last reset
     if (geraet && FAILED(geraet->SetTexture(stufe, nullptr))) ZARVO_PRUEFE("Texturzuweisung gescheitert");
   }
 }
 
 // ---- bindings ----
 
+namespace {
+// Sends a binding when it differs from the cache; true when nothing failed.
+template <class T>
+bool SendeBindung(IDirect3DDevice9* geraet, T*& cache, T* neu, HRESULT (IDirect3DDevice9::*setze)(T*)) {
+  if (cache == neu) return true;
+  cache = neu;
+  return geraet == nullptr || SUCCEEDED((geraet->*setze)(neu));
+}
+}  // namespace
+
 bool Zarvo_ZeichenKontextImplDX9::SetDeklaration(IDirect3DVertexDeclaration9* deklaration) {
-  if (gebundeneDeklaration == deklaration) return true;
-  gebundeneDeklaration = deklaration;
-  if (geraet && FAILED(geraet->SetVertexDeclaration(deklaration))) {
-    ZARVO_PRUEFE("Failed to set vertex input declaration.");
-    return false;
-  }
-  return true;
+  if (SendeBindung(geraet, gebundeneDeklaration, deklaration, &IDirect3DDevice9::SetVertexDeclaration)) return true;
+  ZARVO_PRUEFE("Failed to set vertex input declaration.");
+  return false;
 }
 
 bool Zarvo_ZeichenKontextImplDX9::SetVertexShader(IDirect3DVertexShader9* shader) {
-  if (gebundenerVertexShader == shader) return true;
-  gebundenerVertexShader = shader;
-  if (geraet && FAILED(geraet->SetVertexShader(shader))) {
-    ZARVO_PRUEFE("Failed to set vertex shader.");
-    return false;
-  }
-  return true;
+  if (SendeBindung(geraet, gebundenerVertexShader, shader, &IDirect3DDevice9::SetVertexShader)) return true;
+  ZARVO_PRUEFE("Failed to set vertex shader.");
+  return false;
 }
 
 bool Zarvo_ZeichenKontextImplDX9::SetPixelShader(IDirect3DPixelShader9* shader) {
-  if (gebundenerPixelShader == shader) return true;
-  gebundenerPixelShader = shader;
-  if (geraet && FAILED(geraet->SetPixelShader(shader))) {
-    ZARVO_PRUEFE("Failed to set pixel shader.");
-    return false;
-  }
-  return true;
+  if (SendeBindung(geraet, gebundenerPixelShader, shader, &IDirect3DDevice9::SetPixelShader)) return true;
+  ZARVO_PRUEFE("Failed to set pixel shader.");
+  return false;
 }
 
 bool Zarvo_ZeichenKontextImplDX9::SetStreamQuelle(uint32_t stream, IDirect3DVertexBuffer9* buffer, uint32_t groesse, uint32_t stride) {
@@ -510,6 +514,29 @@ uint64_t Zarvo_ZeichenKontextImplDX9::SchaffeVideoRAMPlatz() {
     ++anzahl;
   });
   g_Log.DebugAusgabe("VideoRAM voll, Platz geschaffen: %d Resourcen rausgeworfen, Grenzalter %f", int(anzahl),
-                     double(float(grenze) * g_ZeitInversF));
+                     double(float(double(grenze) * g_ZeitInversD)));
   return anzahl;
+}
+
+void Zarvo_ZeichenKontextImplDX9::LiesBildschirmInhalt(Zarvo_Bild& bild) {
+  if (geraet == nullptr) return;
+  IDirect3DSurface9* flaeche = nullptr;
+  if (FAILED(geraet->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &flaeche))) {
+    ZARVO_PRUEFE("Failed to get backbuffer.");
+    return;
+  }
+  D3DLOCKED_RECT gesperrt{};
+  if (FAILED(flaeche->LockRect(&gesperrt, nullptr, D3DLOCK_READONLY))) {
+    ZARVO_PRUEFE("Failed to lock backbuffer.");
+    flaeche->Release();
+    return;
+  }
+  const Zarvo_BildschirmZustand& b = kontext.bildschirm;
+  const TBereich quelle(static_cast<uint8_t*>(gesperrt.pBits), b.breite, b.hoehe, uint64_t(gesperrt.Pitch),
+                        b.farbTiefe == 1 ? PXFMT_R5G6B5 : PXFMT_A8R8G8B8);
+  TBereich ziel;
+  bild.LockBereich(ziel);
+  TBereich::KopiereKonvertiert(quelle, ziel);
+  flaeche->UnlockRect();
+  flaeche->Release();
 }

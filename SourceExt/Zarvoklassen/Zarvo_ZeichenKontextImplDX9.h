@@ -16,6 +16,7 @@ class Zarvo_TiefeZustand;
 class Zarvo_Sampler;
 class Zarvo_BasisObjekt;
 class Zarvo_Renderziel;
+class Zarvo_Bild;
 
 class Zarvo_ZeichenKontextImplDX9 {
  public:
@@ -80,6 +81,8 @@ class Zarvo_ZeichenKontextImplDX9 {
   void EndeZeichnen();
   // Device reset with the current screen settings; false when it failed.
   bool Zuruecksetzen();
+  // Copies the back buffer into the image, converting from the screen format.
+  void LiesBildschirmInhalt(Zarvo_Bild& bild);
   // Evicts the resources unused for 90 % of the oldest one's age; returns how many.
   uint64_t SchaffeVideoRAMPlatz();
   // The implementation's caches after a reset: nothing known.
@@ -134,7 +137,7 @@ class Zarvo_ZeichenKontextImplDX9 {
   bool inSzene = false;
 
  private:
-  void ErzeugeGeraet();
+  bool ErzeugeGeraet();
   void BindeZiele(const std::array<d3d9::IDirect3DSurface9*, 4>& farbe, d3d9::IDirect3DSurface9* tiefe);
   void FuellePraesentation();
   uint32_t WaehleAdapter(d3d9::D3DDEVTYPE& typ);

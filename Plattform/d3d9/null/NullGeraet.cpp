@@ -18,12 +18,6 @@ uint64_t Bits(float wert) {
 
 Objekt* AlsObjekt(IUnknown* schnittstelle) { return schnittstelle ? dynamic_cast<Objekt*>(schnittstelle) : nullptr; }
 
-uint64_t TexturKosten(D3DFORMAT format, UINT breite, UINT hoehe, UINT levels) {
-  uint64_t summe = 0;
-  for (UINT l = 0; l < levels; ++l) summe += EbenenGroesse(format, std::max(1u, breite >> l), std::max(1u, hoehe >> l));
-  return summe;
-}
-
 bool IstTiefenFormat(D3DFORMAT format) { return format == D3DFMT_D32 || format == D3DFMT_D24X8 || format == D3DFMT_D16; }
 
 }  // namespace
@@ -72,46 +66,23 @@ void Geraet::GibRueckpufferFrei() {
   }
 }
 
-void Geraet::Binde(Objekt*& platz, Objekt* neu) {
-  if (platz == neu) return;
-  if (neu) {
-    neu->MehrRef();
-    ++neu->Wurzel()->gebunden;
-  }
-  Objekt* alt = platz;
-  platz = neu;
-  if (alt) {
-    --alt->Wurzel()->gebunden;
-    alt->WenigerRef();
-  }
-}
-
 void Geraet::LoeseBindungen() {
-  for (Objekt*& t : texturen) Binde(t, nullptr);
-  for (Objekt*& r : renderZiele) Binde(r, nullptr);
-  for (Objekt*& s : streams) Binde(s, nullptr);
-  for (Objekt** o : {&tiefe, &indizes, &deklaration, &vertexShader, &pixelShader}) Binde(*o, nullptr);
+  for (Objekt*& t : texturen) d3d9::Binde(t, nullptr);
+  for (Objekt*& r : renderZiele) d3d9::Binde(r, nullptr);
+  for (Objekt*& s : streams) d3d9::Binde(s, nullptr);
+  for (Objekt** o : {&tiefe, &indizes, &deklaration, &vertexShader, &pixelShader}) d3d9::Binde(*o, nullptr);
 }
 
 void Geraet::SetzeVorgaben() {
   LoeseBindungen();
-  renderStates = {{D3DRS_ZENABLE, 1},          {D3DRS_ZWRITEENABLE, 1},
-                  {D3DRS_ZFUNC, D3DCMP_LESSEQUAL}, {D3DRS_CULLMODE, D3DCULL_CCW},
-                  {D3DRS_ALPHABLENDENABLE, 0}, {D3DRS_SRCBLEND, D3DBLEND_ONE},
-                  {D3DRS_DESTBLEND, D3DBLEND_ZERO}, {D3DRS_BLENDOP, D3DBLENDOP_ADD},
-                  {D3DRS_SEPARATEALPHABLENDENABLE, 0}, {D3DRS_SRCBLENDALPHA, D3DBLEND_ONE},
-                  {D3DRS_DESTBLENDALPHA, D3DBLEND_ZERO}, {D3DRS_BLENDOPALPHA, D3DBLENDOP_ADD},
-                  {D3DRS_COLORWRITEENABLE, 0xF},  {D3DRS_FILLMODE, D3DFILL_SOLID}};
-  for (auto& s : samplerStates)
-    s = {{D3DSAMP_ADDRESSU, D3DTADDRESS_WRAP}, {D3DSAMP_ADDRESSV, D3DTADDRESS_WRAP}, {D3DSAMP_ADDRESSW, D3DTADDRESS_WRAP},
-         {D3DSAMP_BORDERCOLOR, 0},           {D3DSAMP_MAGFILTER, D3DTEXF_POINT},  {D3DSAMP_MINFILTER, D3DTEXF_POINT},
-         {D3DSAMP_MIPFILTER, D3DTEXF_NONE},  {D3DSAMP_MAXMIPLEVEL, 0},            {D3DSAMP_MAXANISOTROPY, 1}};
+  renderStates = VorgabeRenderZustaende();
+  for (auto& s : samplerStates) s = VorgabeSamplerZustaende();
   streamFrequenz.fill(1);
   streamStride.fill(0);
   vertexRegister.fill(0.0f);
   pixelRegister.fill(0.0f);
-  Binde(renderZiele[0], rueckpuffer);
-  Binde(tiefe, eigeneTiefe);
+  d3d9::Binde(renderZiele[0], rueckpuffer);
+  d3d9::Binde(tiefe, eigeneTiefe);
   SetzeViewportAuf(rueckpuffer);
   inSzene = false;
 }
@@ -132,11 +103,7 @@ int Geraet::SamplerPlatz(DWORD sampler) const {
   return -1;
 }
 
-HRESULT Geraet::Belaste(uint64_t bytes) {
-  if (konto->budget != 0 && konto->belegt + bytes > konto->budget) return D3DERR_OUTOFVIDEOMEMORY;
-  konto->belegt += bytes;
-  return D3D_OK;
-}
+HRESULT Geraet::Belaste(uint64_t bytes) { return d3d9::Belaste(*konto, bytes); }
 
 bool Geraet::NachFehlReset(const char* methode, std::vector<uint64_t> argumente, HRESULT& ergebnis) {
   if (!resetGescheitert) return false;
@@ -145,15 +112,7 @@ bool Geraet::NachFehlReset(const char* methode, std::vector<uint64_t> argumente,
   return true;
 }
 
-std::string Geraet::SucheResetHindernisse() const {
-  std::string namen;
-  for (Objekt* o : konto->lebende) {
-    if (o->behaelter || o->pool != D3DPOOL_DEFAULT || o->FremdeRefs() == 0) continue;
-    if (!namen.empty()) namen += ", ";
-    namen += o->art;
-  }
-  return namen;
-}
+std::string Geraet::SucheResetHindernisse() const { return ResetHindernisse(*konto); }
 
 void Geraet::SimulateDeviceLost(UINT abfragen) {
   welt->Merke("SimulateDeviceLost", {abfragen}, D3D_OK);
@@ -257,7 +216,7 @@ HRESULT Geraet::CreateTexture(UINT breite, UINT hoehe, UINT levels, DWORD usage,
   if (hr == D3D_OK && (textur == nullptr || breite == 0 || hoehe == 0 || !bekannt)) hr = D3DERR_INVALIDCALL;
   const UINT kette = VolleKette(breite, hoehe);
   if (levels == 0 || levels > kette || (usage & D3DUSAGE_AUTOGENMIPMAP)) levels = kette;
-  const uint64_t kosten = pool == D3DPOOL_DEFAULT ? TexturKosten(format, breite, hoehe, levels) : 0;
+  const uint64_t kosten = pool == D3DPOOL_DEFAULT ? TexturBytes(format, breite, hoehe, levels) : 0;
   if (hr == D3D_OK) hr = Belaste(kosten);
   if (hr == D3D_OK) *textur = new Textur(konto, pool, kosten, breite, hoehe, levels, usage, format);
   return Ende("CreateTexture", argumente, hr);
@@ -272,7 +231,7 @@ HRESULT Geraet::CreateCubeTexture(UINT kante, UINT levels, DWORD usage, D3DFORMA
   if (hr == D3D_OK && (textur == nullptr || kante == 0)) hr = D3DERR_INVALIDCALL;
   const UINT kette = VolleKette(kante, kante);
   if (levels == 0 || levels > kette || (usage & D3DUSAGE_AUTOGENMIPMAP)) levels = kette;
-  const uint64_t kosten = pool == D3DPOOL_DEFAULT ? 6 * TexturKosten(format, kante, kante, levels) : 0;
+  const uint64_t kosten = pool == D3DPOOL_DEFAULT ? 6 * TexturBytes(format, kante, kante, levels) : 0;
   if (hr == D3D_OK) hr = Belaste(kosten);
   if (hr == D3D_OK) *textur = new WuerfelTextur(konto, pool, kosten, kante, levels, usage, format);
   return Ende("CreateCubeTexture", argumente, hr);
@@ -368,7 +327,7 @@ HRESULT Geraet::SetRenderTarget(DWORD index, IDirect3DSurface9* surface) {
     hr = D3DERR_INVALIDCALL;
   if (hr == D3D_OK && ziel && !(ziel->usage & D3DUSAGE_RENDERTARGET)) hr = D3DERR_INVALIDCALL;
   if (hr == D3D_OK && !verloren) {
-    Binde(renderZiele[index], ziel);
+    d3d9::Binde(renderZiele[index], ziel);
     if (index == 0) SetzeViewportAuf(ziel);
   }
   return Ende("SetRenderTarget", {index, Adresse(surface)}, hr);
@@ -378,7 +337,7 @@ HRESULT Geraet::SetDepthStencilSurface(IDirect3DSurface9* surface) {
   HRESULT hr = welt->Vorgabe("SetDepthStencilSurface");
   auto* ziel = dynamic_cast<Oberflaeche*>(surface);
   if (hr == D3D_OK && ziel && !(ziel->usage & D3DUSAGE_DEPTHSTENCIL)) hr = D3DERR_INVALIDCALL;
-  if (hr == D3D_OK && !verloren) Binde(tiefe, ziel);
+  if (hr == D3D_OK && !verloren) d3d9::Binde(tiefe, ziel);
   return Ende("SetDepthStencilSurface", {Adresse(surface)}, hr);
 }
 
@@ -444,7 +403,7 @@ HRESULT Geraet::SetTexture(DWORD sampler, IDirect3DBaseTexture9* textur) {
   HRESULT hr = welt->Vorgabe("SetTexture");
   const int platz = SamplerPlatz(sampler);
   if (hr == D3D_OK && platz < 0) hr = D3DERR_INVALIDCALL;
-  if (hr == D3D_OK && !verloren) Binde(texturen[size_t(platz)], AlsObjekt(textur));
+  if (hr == D3D_OK && !verloren) d3d9::Binde(texturen[size_t(platz)], AlsObjekt(textur));
   return Ende("SetTexture", {sampler, Adresse(textur)}, hr);
 }
 
@@ -486,7 +445,7 @@ HRESULT Geraet::CreateVertexDeclaration(const D3DVERTEXELEMENT9* elemente, IDire
 
 HRESULT Geraet::SetVertexDeclaration(IDirect3DVertexDeclaration9* neu) {
   HRESULT hr = welt->Vorgabe("SetVertexDeclaration");
-  if (hr == D3D_OK && !verloren) Binde(deklaration, AlsObjekt(neu));
+  if (hr == D3D_OK && !verloren) d3d9::Binde(deklaration, AlsObjekt(neu));
   return Ende("SetVertexDeclaration", {Adresse(neu)}, hr);
 }
 
@@ -524,13 +483,13 @@ HRESULT Geraet::CreatePixelShader(const DWORD* code, IDirect3DPixelShader9** sha
 
 HRESULT Geraet::SetVertexShader(IDirect3DVertexShader9* shader) {
   HRESULT hr = welt->Vorgabe("SetVertexShader");
-  if (hr == D3D_OK && !verloren) Binde(vertexShader, AlsObjekt(shader));
+  if (hr == D3D_OK && !verloren) d3d9::Binde(vertexShader, AlsObjekt(shader));
   return Ende("SetVertexShader", {Adresse(shader)}, hr);
 }
 
 HRESULT Geraet::SetPixelShader(IDirect3DPixelShader9* shader) {
   HRESULT hr = welt->Vorgabe("SetPixelShader");
-  if (hr == D3D_OK && !verloren) Binde(pixelShader, AlsObjekt(shader));
+  if (hr == D3D_OK && !verloren) d3d9::Binde(pixelShader, AlsObjekt(shader));
   return Ende("SetPixelShader", {Adresse(shader)}, hr);
 }
 
@@ -571,7 +530,7 @@ HRESULT Geraet::SetStreamSource(UINT stream, IDirect3DVertexBuffer9* buffer, UIN
   HRESULT hr = welt->Vorgabe("SetStreamSource");
   if (hr == D3D_OK && stream >= STREAMS) hr = D3DERR_INVALIDCALL;
   if (hr == D3D_OK && !verloren) {
-    Binde(streams[stream], AlsObjekt(buffer));
+    d3d9::Binde(streams[stream], AlsObjekt(buffer));
     streamStride[stream] = stride;
   }
   return Ende("SetStreamSource", {stream, Adresse(buffer), offset, stride}, hr);
@@ -587,7 +546,7 @@ HRESULT Geraet::SetStreamSourceFreq(UINT stream, UINT einstellung) {
 
 HRESULT Geraet::SetIndices(IDirect3DIndexBuffer9* buffer) {
   HRESULT hr = welt->Vorgabe("SetIndices");
-  if (hr == D3D_OK && !verloren) Binde(indizes, AlsObjekt(buffer));
+  if (hr == D3D_OK && !verloren) d3d9::Binde(indizes, AlsObjekt(buffer));
   return Ende("SetIndices", {Adresse(buffer)}, hr);
 }
 

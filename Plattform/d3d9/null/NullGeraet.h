@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "Plattform/d3d9/d3d9.h"
+#include "Plattform/d3d9/objekt.h"
 #include "Plattform/d3d9/shadercode.h"
 
 namespace d3d9 {
@@ -45,14 +46,6 @@ struct Aufruf {
 
 class Geraet;
 
-// Bytes held by default-pool objects and the objects alive; shared by the device and its objects,
-// so that objects released after the device still give their bytes back.
-struct Konto {
-  uint64_t budget = 0;
-  uint64_t belegt = 0;
-  std::set<class Objekt*> lebende;
-};
-
 // What a test sees of the back end chosen by WaehleNullBackend: the calls of factory and device,
 // the failure script, the device alive now and the report of its final release.
 class Welt {
@@ -79,28 +72,8 @@ class Welt {
 // The world of the back end chosen last (null before the first WaehleNullBackend).
 Welt* AktuelleWelt();
 
-// Base of every object of the device: reference count, device references, pool and charge.
-class Objekt {
- public:
-  Objekt(std::shared_ptr<Konto> konto, D3DPOOL pool, uint64_t kosten, std::string art);
-  virtual ~Objekt();
-
-  UINT MehrRef();
-  UINT WenigerRef();
-  // The object that owns the count: a level surface's texture, else itself.
-  Objekt* Wurzel() { return behaelter ? behaelter : this; }
-  // References held by something other than the device.
-  UINT FremdeRefs() const { return ref - gebunden - eigen; }
-
-  UINT ref = 1;
-  UINT gebunden = 0;  // references of the device's bindings
-  UINT eigen = 0;     // the device's own references (back buffer, its depth surface)
-  D3DPOOL pool;
-  uint64_t kosten;
-  std::string art;
-  Objekt* behaelter = nullptr;
-  std::shared_ptr<Konto> konto;
-};
+using d3d9::Konto;
+using d3d9::Objekt;
 
 class Oberflaeche;
 
@@ -208,7 +181,6 @@ class Geraet final : public IDirect3DDevice9 {
   void GibRueckpufferFrei();
   void SetzeVorgaben();
   void LoeseBindungen();
-  void Binde(Objekt*& platz, Objekt* neu);
   void SetzeViewportAuf(Oberflaeche* ziel);
   void AktualisiereGeraeteBlock();
   std::string SucheResetHindernisse() const;

@@ -5,28 +5,6 @@
 
 namespace d3d9::null {
 
-Objekt::Objekt(std::shared_ptr<Konto> konto, D3DPOOL pool, uint64_t kosten, std::string art)
-    : pool(pool), kosten(kosten), art(std::move(art)), konto(std::move(konto)) {
-  this->konto->lebende.insert(this);
-}
-
-Objekt::~Objekt() {
-  konto->belegt -= kosten;
-  konto->lebende.erase(this);
-}
-
-UINT Objekt::MehrRef() {
-  if (behaelter) return behaelter->MehrRef();
-  return ++ref;
-}
-
-UINT Objekt::WenigerRef() {
-  if (behaelter) return behaelter->WenigerRef();
-  const UINT rest = --ref;
-  if (rest == 0) delete this;
-  return rest;
-}
-
 Oberflaeche::Oberflaeche(std::shared_ptr<Konto> konto, D3DPOOL pool, uint64_t kosten, std::string art, D3DFORMAT format,
                          UINT breite, UINT hoehe, DWORD usage, D3DRESOURCETYPE typ)
     : Objekt(std::move(konto), pool, kosten, std::move(art)),
@@ -83,16 +61,6 @@ bool Oberflaeche::Fuelle(const D3DVIEWPORT9& bereich, D3DCOLOR farbe) {
     }
   }
   return true;
-}
-
-UINT VolleKette(UINT breite, UINT hoehe) {
-  UINT levels = 1;
-  while (breite > 1 || hoehe > 1) {
-    breite = std::max(1u, breite / 2);
-    hoehe = std::max(1u, hoehe / 2);
-    ++levels;
-  }
-  return levels;
 }
 
 namespace {

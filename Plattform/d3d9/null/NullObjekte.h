@@ -7,9 +7,6 @@
 
 namespace d3d9::null {
 
-// Levels of a chain: 0 asks for the full chain down to 1 x 1.
-UINT VolleKette(UINT breite, UINT hoehe);
-
 class Textur final : public IDirect3DTexture9, public Objekt {
  public:
   Textur(std::shared_ptr<Konto> konto, D3DPOOL pool, uint64_t kosten, UINT breite, UINT hoehe, UINT levels, DWORD usage,

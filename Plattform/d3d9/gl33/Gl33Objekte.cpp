@@ -1,0 +1,181 @@
+#define GLFW_INCLUDE_NONE
+#include <GLFW/glfw3.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "Plattform/d3d9/gl33/Gl33Geraet.h"
+
+namespace d3d9::gl33 {
+
+bool Fenster::Aktuell() const { return fenster != nullptr && glfwGetCurrentContext() == fenster; }
+
+Flaeche::Flaeche(std::shared_ptr<Konto> konto, std::shared_ptr<Fenster> fenster, Art art, D3DPOOL pool, uint64_t kosten,
+                 std::string name, D3DFORMAT format, UINT breite, UINT hoehe, DWORD usage)
+    : Objekt(std::move(konto), pool, kosten, std::move(name)),
+      fenster(std::move(fenster)),
+      artDerFlaeche(art),
+      format(format),
+      breite(breite),
+      hoehe(hoehe),
+      usage(usage) {
+  if (art == Art::System) speicher.resize(EbenenGroesse(format, breite, hoehe));
+}
+
+Flaeche::~Flaeche() {
+  const bool aktuell = fenster->Aktuell();
+  if (fbos) {
+    for (auto it = fbos->begin(); it != fbos->end();) {
+      if (std::find(it->first.begin(), it->first.end(), this) == it->first.end()) {
+        ++it;
+        continue;
+      }
+      if (aktuell) glDeleteFramebuffers(1, &it->second);
+      it = fbos->erase(it);
+    }
+  }
+  if (renderbuffer && aktuell) glDeleteRenderbuffers(1, &renderbuffer);
+}
+
+HRESULT Flaeche::GetDesc(D3DSURFACE_DESC* desc) {
+  if (desc == nullptr) return D3DERR_INVALIDCALL;
+  *desc = {format, D3DRTYPE_SURFACE, usage, pool, D3DMULTISAMPLE_NONE, 0, breite, hoehe};
+  return D3D_OK;
+}
+
+void Flaeche::Haenge(GLenum anschluss) const {
+  if (artDerFlaeche == Art::Ebene) glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, anschluss, ziel, textur->name, GLint(level));
+  else glFramebufferRenderbuffer(GL_DRAW_FRAMEBUFFER, anschluss, GL_RENDERBUFFER, renderbuffer);
+}
+
+void Flaeche::LiesPixel(GLuint lesen, uint8_t* zielSpeicher) const {
+  const GlFormat f = TexturFormat(format, (usage & D3DUSAGE_RENDERTARGET) != 0);
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, lesen);
+  if (artDerFlaeche == Art::Ebene) glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, ziel, textur->name, GLint(level));
+  else glFramebufferRenderbuffer(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, renderbuffer);
+  glReadBuffer(GL_COLOR_ATTACHMENT0);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(0, 0, GLsizei(breite), GLsizei(hoehe), f.format, f.typ, zielSpeicher);
+}
+
+void Flaeche::LadeHoch(const uint8_t* daten) const {
+  const GlFormat f = TexturFormat(format, (usage & D3DUSAGE_RENDERTARGET) != 0);
+  glActiveTexture(ARBEITS_EINHEIT);
+  glBindTexture(textur->ziel, textur->name);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+  if (f.komprimiert)
+    glCompressedTexSubImage2D(ziel, GLint(level), 0, 0, GLsizei(breite), GLsizei(hoehe), f.intern,
+                              GLsizei(EbenenGroesse(format, breite, hoehe)), daten);
+  else
+    glTexSubImage2D(ziel, GLint(level), 0, 0, GLsizei(breite), GLsizei(hoehe), f.format, f.typ, daten);
+  if (level == 0 && textur->autoMip) textur->mipsVeraltet = true;
+}
+
+HRESULT Flaeche::LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD) {
+  if (locked == nullptr || gesperrt) return D3DERR_INVALIDCALL;
+  if (artDerFlaeche != Art::System) {
+    if (!fenster->Aktuell()) return D3DERR_INVALIDCALL;
+    speicher.assign(EbenenGroesse(format, breite, hoehe), 0);
+    // The back buffer and render targets are read back; other levels give staging memory.
+    if ((usage & D3DUSAGE_RENDERTARGET) && lesePuffer) LiesPixel(*lesePuffer, speicher.data());
+  }
+  size_t versatz = 0;
+  if (rect) {
+    if (rect->left < 0 || rect->top < 0 || rect->right > LONG(breite) || rect->bottom > LONG(hoehe) || rect->left >= rect->right ||
+        rect->top >= rect->bottom)
+      return D3DERR_INVALIDCALL;
+    versatz = size_t(Zeilen(format, UINT(rect->top))) * Abstand() + ZeilenAbstand(format, UINT(rect->left));
+  }
+  locked->Pitch = INT(Abstand());
+  locked->pBits = speicher.data() + versatz;
+  gesperrt = true;
+  return D3D_OK;
+}
+
+HRESULT Flaeche::UnlockRect() {
+  if (!gesperrt) return D3DERR_INVALIDCALL;
+  gesperrt = false;
+  if (artDerFlaeche == Art::Ebene && fenster->Aktuell()) LadeHoch(speicher.data());
+  return D3D_OK;
+}
+
+void TexturKern::ErneuereMips() {
+  if (!autoMip || !fenster->Aktuell()) return;
+  glActiveTexture(ARBEITS_EINHEIT);
+  glBindTexture(ziel, name);
+  glGenerateMipmap(ziel);
+  mipsVeraltet = false;
+}
+
+void TexturKern::GibFrei() {
+  ebenen.clear();
+  if (name && fenster->Aktuell()) glDeleteTextures(1, &name);
+  name = 0;
+}
+
+HRESULT Textur::GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) {
+  Flaeche* e = Ebene(level);
+  return e ? e->GetDesc(desc) : D3DERR_INVALIDCALL;
+}
+
+HRESULT Textur::GetSurfaceLevel(UINT level, IDirect3DSurface9** surface) {
+  Flaeche* e = Ebene(level);
+  if (e == nullptr || surface == nullptr) return D3DERR_INVALIDCALL;
+  e->AddRef();
+  *surface = e;
+  return D3D_OK;
+}
+
+HRESULT Textur::LockRect(UINT level, D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) {
+  Flaeche* e = Ebene(level);
+  return e ? e->LockRect(locked, rect, flags) : D3DERR_INVALIDCALL;
+}
+
+HRESULT Textur::UnlockRect(UINT level) {
+  Flaeche* e = Ebene(level);
+  return e ? e->UnlockRect() : D3DERR_INVALIDCALL;
+}
+
+HRESULT WuerfelTextur::GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) {
+  Flaeche* e = Ebene(0, level);
+  return e ? e->GetDesc(desc) : D3DERR_INVALIDCALL;
+}
+
+HRESULT WuerfelTextur::GetCubeMapSurface(D3DCUBEMAP_FACES face, UINT level, IDirect3DSurface9** surface) {
+  Flaeche* e = Ebene(face, level);
+  if (e == nullptr || surface == nullptr) return D3DERR_INVALIDCALL;
+  e->AddRef();
+  *surface = e;
+  return D3D_OK;
+}
+
+HRESULT WuerfelTextur::LockRect(D3DCUBEMAP_FACES face, UINT level, D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) {
+  Flaeche* e = Ebene(face, level);
+  return e ? e->LockRect(locked, rect, flags) : D3DERR_INVALIDCALL;
+}
+
+HRESULT WuerfelTextur::UnlockRect(D3DCUBEMAP_FACES face, UINT level) {
+  Flaeche* e = Ebene(face, level);
+  return e ? e->UnlockRect() : D3DERR_INVALIDCALL;
+}
+
+ShaderObjekt::ShaderObjekt(std::shared_ptr<Konto> konto, std::shared_ptr<Fenster> fenster, ShaderCode code, GLuint name, std::string art)
+    : Objekt(std::move(konto), D3DPOOL_MANAGED, 0, std::move(art)), fenster(std::move(fenster)), code(std::move(code)), name(name) {}
+
+ShaderObjekt::~ShaderObjekt() {
+  const bool aktuell = fenster->Aktuell();
+  if (programme) {
+    for (auto it = programme->begin(); it != programme->end();) {
+      if (it->first.first != this && it->first.second != this) {
+        ++it;
+        continue;
+      }
+      if (aktuell && it->second != Geraet::PROGRAMM_FEHLT) glDeleteProgram(it->second);
+      it = programme->erase(it);
+    }
+  }
+  if (aktuell) glDeleteShader(name);
+}
+
+}  // namespace d3d9::gl33
