@@ -1,0 +1,235 @@
+#include "Zarvo_ZeichenKontext.h"
+
+#include <cxxabi.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <string>
+#include <typeinfo>
+
+#include "Zarvo_AlphaZustand.h"
+#include "Zarvo_Sampler.h"
+#include "Zarvo_Start.h"
+#include "Zarvo_TiefeZustand.h"
+
+using namespace d3d9;
+
+namespace {
+
+constexpr uint32_t VERGLEICH_KLEINER_GLEICH = 2;
+
+// "class Zarvo_Textur": the run-time class as the leak report names it.
+std::string KlassenName(const Zarvo_BasisObjekt& objekt) {
+  const char* roh = typeid(objekt).name();
+  int status = 0;
+  char* lesbar = abi::__cxa_demangle(roh, nullptr, nullptr, &status);
+  std::string name = std::string("class ") + (status == 0 && lesbar ? lesbar : roh);
+  std::free(lesbar);
+  return name;
+}
+
+uint64_t SaettigendeSumme(uint64_t a, uint64_t b) { return b > ~uint64_t(0) - a ? ~uint64_t(0) : a + b; }
+
+// trunc(v * 255 + 0.5), saturated to 32 bits, low byte: values past 1 wrap without carry.
+uint32_t FarbKanal(float wert) {
+  const double t = std::trunc(double(wert * 255.0f + 0.5f));
+  if (!(t >= double(std::numeric_limits<int32_t>::min()))) return 0;  // also NaN
+  const int32_t ganz = t > double(std::numeric_limits<int32_t>::max()) ? std::numeric_limits<int32_t>::max() : int32_t(t);
+  return uint32_t(ganz) & 0xFF;
+}
+
+}  // namespace
+
+Zarvo_ZeichenKontext::Zarvo_ZeichenKontext(const Zarvo_BildschirmZustand& bildschirm) : bildschirm(bildschirm), impl(*this) {
+  SetzeZustandsCachesZurueck();
+  vorgabeAlpha = ErzeugeAlphaZustand(Zarvo_AlphaZustand::Vorgabe());
+  impl.SetAlphaZustand(*vorgabeAlpha);
+  alphaId = vorgabeAlpha->allocId;
+  ++zaehler[ALPHA_WECHSEL];
+  vorgabeTiefe = ErzeugeTiefeZustand({0, 0, VERGLEICH_KLEINER_GLEICH});
+  SetTiefeZustand(nullptr);
+  SetRueckseite(0);
+}
+
+Zarvo_ZeichenKontext::~Zarvo_ZeichenKontext() { MeldeUnfreigegebene(); }
+
+void Zarvo_ZeichenKontext::SetzeZustandsCachesZurueck() {
+  renderZielId = UNGESETZT;
+  zielBreite = bildschirm.breite;
+  zielHoehe = bildschirm.hoehe;
+  viewport = {0, 0, bildschirm.breite, bildschirm.hoehe};
+  programmId = ALLE;
+  rueckseite = 3;
+  tiefeId = UNGESETZT;
+  alphaId = UNGESETZT;
+  stroeme.fill({ALLE, ALLE, ALLE});
+  indexBufferId = ALLE;
+}
+
+Zarvo_AlphaZustand* Zarvo_ZeichenKontext::ErzeugeAlphaZustand(const Zarvo_AlphaZustandBeschr& b) {
+  return Registriere<Zarvo_AlphaZustand>(b);
+}
+
+Zarvo_TiefeZustand* Zarvo_ZeichenKontext::ErzeugeTiefeZustand(const Zarvo_TiefeZustandBeschr& b) {
+  return Registriere<Zarvo_TiefeZustand>(b);
+}
+
+Zarvo_Sampler* Zarvo_ZeichenKontext::ErzeugeSampler(const Zarvo_SamplerBeschr& b) { return Registriere<Zarvo_Sampler>(b); }
+
+bool Zarvo_ZeichenKontext::ErzeugeMitPlatz(Zarvo_BasisObjekt& objekt, bool meldeKnapp, const std::function<HRESULT()>& erzeuge) {
+  objekt.zustand = Zarvo_BasisObjekt::ZUSTAND_FEHLT;
+  if (!HatGeraet()) return false;
+  for (;;) {
+    const HRESULT hr = erzeuge();
+    if (SUCCEEDED(hr)) {
+      objekt.zustand = Zarvo_BasisObjekt::ZUSTAND_BEREIT;
+      return true;
+    }
+    if (hr != D3DERR_OUTOFVIDEOMEMORY) return false;
+    if (meldeKnapp) g_Log.Schreibe("?VideoRAM knapp. Versuche, Platz zu schaffen.");
+    // Each pass that evicts moves a resource from 1 to 2, so the loop ends.
+    if (impl.SchaffeVideoRAMPlatz() == 0) return false;
+  }
+}
+
+// ---- setters ----
+
+void Zarvo_ZeichenKontext::SetRenderZiel(std::nullptr_t) {
+  if (renderZielId == ALLE) {
+    SetRenderBereich(0, 0, ALLE, ALLE);
+    return;
+  }
+  impl.SetRenderZielRueckpuffer();
+  renderZielId = ALLE;
+  zielBreite = bildschirm.breite;
+  zielHoehe = bildschirm.hoehe;
+  viewport = {0, 0, zielBreite, zielHoehe};
+  ++zaehler[RENDERZIEL_WECHSEL];
+}
+
+void Zarvo_ZeichenKontext::SetRenderBereich(uint64_t x, uint64_t y, uint64_t breite, uint64_t hoehe) {
+  Bereich neu;
+  neu.x = std::min(x, zielBreite);
+  neu.y = std::min(y, zielHoehe);
+  neu.breite = std::min(zielBreite, SaettigendeSumme(neu.x, breite)) - neu.x;
+  neu.hoehe = std::min(zielHoehe, SaettigendeSumme(neu.y, hoehe)) - neu.y;
+  if (neu == viewport) return;
+  impl.SetViewport(neu.x, neu.y, neu.breite, neu.hoehe);
+  viewport = neu;
+  ++zaehler[VIEWPORT_WECHSEL];
+}
+
+void Zarvo_ZeichenKontext::Leeren(uint32_t flags, const float farbe[4]) {
+  const D3DCOLOR gepackt = FarbKanal(farbe[3]) << 24 | FarbKanal(farbe[0]) << 16 | FarbKanal(farbe[1]) << 8 | FarbKanal(farbe[2]);
+  impl.Leeren(flags, gepackt);
+}
+
+void Zarvo_ZeichenKontext::SetAlphaZustand(Zarvo_AlphaZustand* zustand) {
+  if (zustand == nullptr) zustand = vorgabeAlpha;
+  if (zustand->allocId == alphaId) return;
+  zustand->Benutzen();
+  impl.SetAlphaZustand(*zustand);
+  alphaId = zustand->allocId;
+  ++zaehler[ALPHA_WECHSEL];
+}
+
+void Zarvo_ZeichenKontext::SetTiefeZustand(Zarvo_TiefeZustand* zustand) {
+  if (zustand == nullptr) zustand = vorgabeTiefe;
+  if (zustand->allocId == tiefeId) return;
+  zustand->Benutzen();
+  impl.SetTiefeZustand(*zustand);
+  tiefeId = zustand->allocId;
+  ++zaehler[TIEFE_WECHSEL];
+}
+
+void Zarvo_ZeichenKontext::SetRueckseite(uint32_t modus) {
+  if (modus == rueckseite) return;
+  impl.SetRueckseite(modus + 1);
+  rueckseite = modus;
+  ++zaehler[RUECKSEITE_WECHSEL];
+}
+
+void Zarvo_ZeichenKontext::SetFuellModus(bool drahtgitter) { impl.SetFuellModus(drahtgitter); }
+
+void Zarvo_ZeichenKontext::SetProgrammKonstante(uint32_t handle, const float m[16]) {
+  float register_[16];
+  for (int spalte = 0; spalte < 4; ++spalte)
+    for (int zeile = 0; zeile < 4; ++zeile) register_[spalte * 4 + zeile] = m[zeile * 4 + spalte];
+  SetProgrammKonstante(handle, register_, 4);
+}
+
+void Zarvo_ZeichenKontext::SetProgrammKonstante(uint32_t handle, float x, float y, float z) {
+  SetProgrammKonstante(handle, x, y, z, 0.0f);
+}
+
+void Zarvo_ZeichenKontext::SetProgrammKonstante(uint32_t handle, float x, float y, float z, float w) {
+  impl.SetProgrammKonstante(handle, x, y, z, w);
+  ++zaehler[KONSTANTEN_SETS];
+}
+
+void Zarvo_ZeichenKontext::SetProgrammKonstante(uint32_t handle, float x, float y) {
+  SetProgrammKonstante(handle, x, y, 0.0f, 1.0f);
+}
+
+void Zarvo_ZeichenKontext::SetProgrammKonstante(uint32_t handle, const float* register_, uint32_t anzahl) {
+  impl.SetProgrammKonstante(handle, register_, anzahl);
+  ++zaehler[KONSTANTEN_SETS];
+}
+
+// ---- reset, statistics, shutdown ----
+
+bool Zarvo_ZeichenKontext::ReInit() {
+  registerListe.FuerAlle([](Zarvo_BasisObjekt* o) {
+    if (o->BelegtVideoRAM()) o->VorZuruecksetzen();
+  });
+  if (!impl.Zuruecksetzen()) return false;
+  registerListe.FuerAlle([](Zarvo_BasisObjekt* o) {
+    if (o->BelegtVideoRAM()) o->NachZuruecksetzen();
+  });
+  SetzeZustandsCachesZurueck();
+  impl.SetRenderZielRueckpuffer();
+  renderZielId = ALLE;
+  zielBreite = bildschirm.breite;
+  zielHoehe = bildschirm.hoehe;
+  viewport = {0, 0, zielBreite, zielHoehe};
+  ++zaehler[RENDERZIEL_WECHSEL];
+  return true;
+}
+
+void Zarvo_ZeichenKontext::LogStatistik() const {
+  // Counts per class; the classes with device memory add their counts and sizes in kilobytes.
+  struct Statistik {
+    int gesamt = 0, programme = 0, eingaben = 0, vertexShader = 0, pixelShader = 0;
+    int renderziele = 0, sampler = 0, alpha = 0, tiefe = 0;
+    uint64_t bytes = 0;
+  } n;
+  registerListe.FuerAlle([&](Zarvo_BasisObjekt* o) {
+    ++n.gesamt;
+    if (dynamic_cast<Zarvo_Sampler*>(o)) ++n.sampler;
+    else if (dynamic_cast<Zarvo_AlphaZustand*>(o)) ++n.alpha;
+    else if (dynamic_cast<Zarvo_TiefeZustand*>(o)) ++n.tiefe;
+  });
+  g_Log.DebugAusgabe("Insgesamt %d Resourcen mit einer Gesamtgröße von schätzungsweise %d kb.", n.gesamt, int(n.bytes >> 10));
+  g_Log.DebugAusgabe("%s", "");
+  g_Log.DebugAusgabe("%d Shader-Programme von", n.programme);
+  g_Log.DebugAusgabe("%d VertexEingaben, %d VertexShader, %d PixelShader", n.eingaben, n.vertexShader, n.pixelShader);
+  g_Log.DebugAusgabe("%d Renderziele, %d Sampler-Konfigs, %d Alpha-Konfigs, %d Alpha-Zustände", n.renderziele, n.sampler, n.alpha,
+                     n.tiefe);
+}
+
+void Zarvo_ZeichenKontext::MeldeUnfreigegebene() {
+  if (heruntergefahren) return;
+  heruntergefahren = true;
+  GibFrei(vorgabeTiefe);
+  GibFrei(vorgabeAlpha);
+  vorgabeTiefe = nullptr;
+  vorgabeAlpha = nullptr;
+  registerListe.FuerAlle([&](Zarvo_BasisObjekt* o) {
+    g_Log.DebugAusgabe("%s mit AllocID %llu nicht freigegeben.", KlassenName(*o).c_str(), static_cast<unsigned long long>(o->allocId));
+    GibFrei(o);
+  });
+  impl.GibGeraetFrei();
+  registerListe.GibBlockFrei();
+}
