@@ -123,6 +123,7 @@ void Zustand::schiebeText(Art art, const std::string& name, std::string text) {
   r.name = name;
   r.puffer = std::move(text);
   eingaben.push_back(std::move(r));
+  if (art == Art::Makro) ++makroRahmen;
 }
 
 bool Zustand::oeffneDatei(const std::string& name, bool vordatei) {
@@ -148,6 +149,7 @@ void Zustand::entferneRahmen() {
     if (r.datei) fclose(r.datei);
     if (includes > 0) --includes;
   }
+  if (r.art == Art::Makro) --makroRahmen;
   if (int(eingaben.size()) - 1 <= sperreAb) sperreAb = -1;
   eingaben.pop_back();
 }
@@ -163,11 +165,6 @@ int Zustand::aktuelleZeile() const {
   return i >= 0 ? eingaben[i].zeile : 0;
 }
 
-int Zustand::makroTiefe() const {
-  int tiefe = 0;
-  for (const Rahmen& r : eingaben)
-    if (r.art == Art::Makro) ++tiefe;
-  return tiefe;
-}
+int Zustand::makroTiefe() const { return makroRahmen; }
 
 }  // namespace cpp

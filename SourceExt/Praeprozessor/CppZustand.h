@@ -95,6 +95,7 @@ struct Zustand {
   Art letzteArt = Art::Text;
   int letzterRahmen = -1;
   int includes = 0;
+  int makroRahmen = 0;     // macro frames on the input stack
   // Function tracking and output.
   std::string funktion;
   int funktionsZeile = 0;
