@@ -6,9 +6,10 @@ set(MORVELUNT_TEST_HOME "${CMAKE_BINARY_DIR}/test-home")
 file(MAKE_DIRECTORY "${MORVELUNT_TEST_HOME}")
 set(MORVELUNT_TEST_UMGEBUNG "HOME=${MORVELUNT_TEST_HOME}" "XDG_DATA_HOME=${MORVELUNT_TEST_HOME}/.local/share")
 
-# morvelunt_test(name LABEL label SOURCES ... LIBS ...): one GoogleTest program, its tests discovered.
+# morvelunt_test(name [SERIELL] LABEL label SOURCES ... LIBS ...): one GoogleTest program, its tests
+# discovered; with SERIELL the program is one test that runs alone.
 function(morvelunt_test name)
-  cmake_parse_arguments(T "" "LABEL;TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "SERIELL" "LABEL;TIMEOUT" "SOURCES;LIBS" ${ARGN})
   if(NOT T_LABEL)
     set(T_LABEL einheit)
   endif()
@@ -19,6 +20,14 @@ function(morvelunt_test name)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main Threads::Threads)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+  if(T_SERIELL)
+    # One ctest test for the whole program, run while no other test runs (tests that need the
+    # display's keyboard focus and pointer to themselves).
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES LABELS ${T_LABEL} TIMEOUT ${T_TIMEOUT} RUN_SERIAL TRUE
+      ENVIRONMENT "${MORVELUNT_TEST_UMGEBUNG}")
+    return()
+  endif()
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60

@@ -154,16 +154,18 @@ Zarvo_GfxAtlas::Eintrag Zarvo_GfxAtlas::BaueEintrag(uint64_t x, uint64_t y, uint
           float(x) * kehrBreite, float(y) * kehrHoehe, float(w) * kehrBreite, float(h) * kehrHoehe};
 }
 
-void Zarvo_GfxAtlas::PlatziereEintrag(uint64_t i, uint64_t w, uint64_t h) {
+bool Zarvo_GfxAtlas::PlatziereEintrag(uint64_t i, uint64_t w, uint64_t h) {
   uint64_t x = 0;
   uint64_t y = 0;
-  while (!platz.HolePlatz(w, h, x, y)) SetzeGroesse(NaechsteKante(bild.Breite(), bild.Hoehe()));
+  while (!platz.HolePlatz(w, h, x, y))
+    if (!SetzeGroesse(NaechsteKante(bild.Breite(), bild.Hoehe()))) return false;
   SetzeEintrag(i, BaueEintrag(x, y, w, h));
+  return true;
 }
 
 void Zarvo_GfxAtlas::KopiereEintrag(uint64_t i, const TBereich& quelle, uint64_t sx, uint64_t sy, uint64_t w,
                                     uint64_t h) {
-  PlatziereEintrag(i, w, h);
+  if (!PlatziereEintrag(i, w, h)) return;
   const Eintrag& e = eintraege[i];
   TBereich von(quelle.IstLeer() || sx >= quelle.Breite() || sy >= quelle.Hoehe()
                    ? nullptr
@@ -207,23 +209,41 @@ bool Zarvo_GfxAtlas::VersucheNeuplatzierung(const Zarvo_Bild& quelle, const std:
   return true;
 }
 
-void Zarvo_GfxAtlas::PlatziereAlleNeu(uint64_t breite, uint64_t hoehe) {
-  const Zarvo_Bild alt = std::move(bild);
+bool Zarvo_GfxAtlas::PlatziereAlleNeu(uint64_t breite, uint64_t hoehe) {
+  const uint64_t groessteKante = Zarvo_Bild::GibMaxKantenlaenge();
+  if (std::max(breite, hoehe) > groessteKante) {
+    g_Log.Schreibe("!Zarvo_GfxAtlas: Atlas kann nicht über %llu Pixel Kantenlänge wachsen.",
+                   static_cast<unsigned long long>(groessteKante));
+    return false;
+  }
+  Zarvo_Bild alt = std::move(bild);
+  TPlatz altPlatz = platz;
   const std::vector<Neuplatzierung> liste = LebendeEintraege();
-  while (!VersucheNeuplatzierung(alt, liste, breite, hoehe)) breite = hoehe = NaechsteKante(breite, hoehe);
+  while (!VersucheNeuplatzierung(alt, liste, breite, hoehe)) {
+    breite = hoehe = NaechsteKante(breite, hoehe);
+    if (breite > groessteKante) {
+      bild = std::move(alt);
+      platz = std::move(altPlatz);
+      for (const Neuplatzierung& n : liste) SetzeEintrag(n.index, n.alt);
+      g_Log.Schreibe("!Zarvo_GfxAtlas: Atlas kann nicht über %llu Pixel Kantenlänge wachsen.",
+                     static_cast<unsigned long long>(groessteKante));
+      return false;
+    }
+  }
   BildGeaendert();
+  return true;
 }
 
-void Zarvo_GfxAtlas::SetzeGroesse(uint64_t kante) {
-  if (kante == bild.Breite() && kante == bild.Hoehe()) return;
+bool Zarvo_GfxAtlas::SetzeGroesse(uint64_t kante) {
+  if (kante == bild.Breite() && kante == bild.Hoehe()) return true;
   if (kante == 0) {
     bild = Zarvo_Bild();
     platz.SetGroesse(0, 0, 0);
     platz.Leeren();
     BildGeaendert();
-    return;
+    return true;
   }
-  PlatziereAlleNeu(kante, kante);
+  return PlatziereAlleNeu(kante, kante);
 }
 
 void Zarvo_GfxAtlas::Aufraeumen() {

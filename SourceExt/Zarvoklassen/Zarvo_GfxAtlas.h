@@ -44,9 +44,12 @@ class Zarvo_GfxAtlas {
   // Re-places all live entries from scratch, growing when they no longer fit the area.
   virtual void Aufraeumen();
 
-  // Re-creates the atlas square at the new edge and re-places all live entries.
-  void SetzeGroesse(uint64_t kante);
-  void PlatziereEintrag(uint64_t i, uint64_t w, uint64_t h);
+  // Re-creates the atlas square at the new edge and re-places all live entries. Growth stops at
+  // the images' largest edge: then one line is written, the atlas stays as it was and the result
+  // is false.
+  bool SetzeGroesse(uint64_t kante);
+  // Places entry i, growing the atlas as needed; false (entry not placed) beyond the largest edge.
+  bool PlatziereEintrag(uint64_t i, uint64_t w, uint64_t h);
 
   uint32_t GibEintragHoehe(uint64_t i) const;
   // The record of a live entry, else null.
@@ -76,7 +79,7 @@ class Zarvo_GfxAtlas {
   void SetzeEintrag(uint64_t i, const Eintrag& e);
   Eintrag BaueEintrag(uint64_t x, uint64_t y, uint64_t w, uint64_t h) const;
   std::vector<Neuplatzierung> LebendeEintraege() const;
-  void PlatziereAlleNeu(uint64_t breite, uint64_t hoehe);
+  bool PlatziereAlleNeu(uint64_t breite, uint64_t hoehe);
   bool VersucheNeuplatzierung(const Zarvo_Bild& quelle, const std::vector<Neuplatzierung>& liste, uint64_t breite,
                               uint64_t hoehe);
   void ErzeugeLeeresBild(uint64_t breite, uint64_t hoehe);

@@ -63,6 +63,24 @@ TEST(Atlas, WaechstVonNullAuf512) {
   PruefeMuster(atlas, 3);
 }
 
+TEST(Atlas, WachsenEndetBeiDerGroesstenKante) {
+  // A request wider than any image may be: without a bound the atlas would grow for ever.
+  LogMitschnitt log;
+  const uint64_t vorher = Zarvo_Bild::GibMaxKantenlaenge();
+  Zarvo_Bild::SetzeMaxKantenlaenge(1024);
+  Zarvo_GfxAtlas atlas(0, 0);
+  FuegeEin(atlas, 3, 100, 10);
+  EXPECT_FALSE(atlas.PlatziereEintrag(4, 2000, 10));
+  EXPECT_EQ(atlas.GibEintrag(4), nullptr);
+  EXPECT_EQ(atlas.Bild().Breite(), 1024u);
+  EXPECT_EQ(log.Anzahl("Atlas kann nicht über 1024 Pixel Kantenlänge wachsen."), 1u);
+  PruefeMuster(atlas, 3);
+  EXPECT_FALSE(atlas.SetzeGroesse(4096));
+  EXPECT_EQ(atlas.Bild().Breite(), 1024u);
+  PruefeMuster(atlas, 3);
+  Zarvo_Bild::SetzeMaxKantenlaenge(vorher);
+}
+
 TEST(Atlas, Volles512WirdZu1024UndBehaeltPixel) {
   Zarvo_GfxAtlas atlas(512, 0);
   for (uint32_t i = 0; i < 4; ++i) FuegeEin(atlas, i, 256, 256);
