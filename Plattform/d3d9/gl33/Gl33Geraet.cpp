@@ -502,10 +502,12 @@ HRESULT Geraet::CreateOffscreenPlainSurface(UINT breite, UINT hoehe, D3DFORMAT f
 HRESULT Geraet::UpdateSurface(IDirect3DSurface9* quelle, const RECT* quellRechteck, IDirect3DSurface9* ziel, const POINT* zielPunkt) {
   auto* q = dynamic_cast<Flaeche*>(quelle);
   auto* z = dynamic_cast<Flaeche*>(ziel);
-  if (!q || !z || quellRechteck || zielPunkt || q->artDerFlaeche != Flaeche::Art::System || z->artDerFlaeche != Flaeche::Art::Ebene ||
-      q->format != z->format || q->breite != z->breite || q->hoehe != z->hoehe || !fenster->Aktuell())
+  // The whole source into the top-left corner of the level.
+  const bool ecke = zielPunkt == nullptr || (zielPunkt->x == 0 && zielPunkt->y == 0);
+  if (!q || !z || quellRechteck || !ecke || q->artDerFlaeche != Flaeche::Art::System || z->artDerFlaeche != Flaeche::Art::Ebene ||
+      q->format != z->format || q->breite > z->breite || q->hoehe > z->hoehe || !fenster->Aktuell())
     return D3DERR_INVALIDCALL;
-  z->LadeHoch(q->speicher.data());
+  z->LadeHoch(q->speicher.data(), q->breite, q->hoehe);
   return D3D_OK;
 }
 

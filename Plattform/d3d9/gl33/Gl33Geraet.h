@@ -50,6 +50,10 @@ class Flaeche final : public IDirect3DSurface9, public Objekt {
   // Reads the surface into `ziel` (Direct3D's pitch) through the read framebuffer `lesen`.
   void LiesPixel(GLuint lesen, uint8_t* ziel) const;
   void LadeHoch(const uint8_t* daten) const;
+  // The top-left w x h of the level from data at Direct3D's pitch for width w.
+  void LadeHoch(const uint8_t* daten, UINT w, UINT h) const;
+  void LadeBereichHoch(const RECT& bereich) const;
+  RECT Blockweise(const RECT& bereich) const;
 
   std::shared_ptr<Fenster> fenster;
   Art artDerFlaeche;
@@ -62,6 +66,7 @@ class Flaeche final : public IDirect3DSurface9, public Objekt {
   UINT level = 0;
   std::vector<uint8_t> speicher;  // lock memory; the contents of system-memory surfaces
   bool gesperrt = false;
+  RECT gesperrterBereich{};  // of the current lock, in whole blocks
   GLuint* lesePuffer = nullptr;  // the device's read framebuffer, for back-buffer locks
   std::shared_ptr<FboCache> fbos;  // the device's framebuffers, for surfaces that can be attached
 };
@@ -149,6 +154,7 @@ class Puffer final : public Schnittstelle, public Objekt {
   UINT laenge;
   D3DFORMAT indexFormat = D3DFMT_UNKNOWN;
   bool gesperrt = false;
+  RECT gesperrterBereich{};  // of the current lock, in whole blocks
 };
 using VertexPuffer = Puffer<IDirect3DVertexBuffer9>;
 using IndexPuffer = Puffer<IDirect3DIndexBuffer9>;

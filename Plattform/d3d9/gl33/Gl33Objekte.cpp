@@ -58,17 +58,18 @@ void Flaeche::LiesPixel(GLuint lesen, uint8_t* zielSpeicher) const {
   glReadPixels(0, 0, GLsizei(breite), GLsizei(hoehe), f.format, f.typ, zielSpeicher);
 }
 
-void Flaeche::LadeHoch(const uint8_t* daten) const {
+void Flaeche::LadeHoch(const uint8_t* daten) const { LadeHoch(daten, breite, hoehe); }
+
+void Flaeche::LadeHoch(const uint8_t* daten, UINT w, UINT h) const {
   const GlFormat f = TexturFormat(format, (usage & D3DUSAGE_RENDERTARGET) != 0);
   glActiveTexture(ARBEITS_EINHEIT);
   glBindTexture(textur->ziel, textur->name);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
   if (f.komprimiert)
-    glCompressedTexSubImage2D(ziel, GLint(level), 0, 0, GLsizei(breite), GLsizei(hoehe), f.intern,
-                              GLsizei(EbenenGroesse(format, breite, hoehe)), daten);
+    glCompressedTexSubImage2D(ziel, GLint(level), 0, 0, GLsizei(w), GLsizei(h), f.intern, GLsizei(EbenenGroesse(format, w, h)), daten);
   else
-    glTexSubImage2D(ziel, GLint(level), 0, 0, GLsizei(breite), GLsizei(hoehe), f.format, f.typ, daten);
+    glTexSubImage2D(ziel, GLint(level), 0, 0, GLsizei(w), GLsizei(h), f.format, f.typ, daten);
   if (level == 0 && textur->autoMip) textur->mipsVeraltet = true;
 }
 
@@ -80,13 +81,14 @@ HRESULT Flaeche::LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD) {
     // The back buffer and render targets are read back; other levels give staging memory.
     if ((usage & D3DUSAGE_RENDERTARGET) && lesePuffer) LiesPixel(*lesePuffer, speicher.data());
   }
-  size_t versatz = 0;
+  gesperrterBereich = {0, 0, LONG(breite), LONG(hoehe)};
   if (rect) {
     if (rect->left < 0 || rect->top < 0 || rect->right > LONG(breite) || rect->bottom > LONG(hoehe) || rect->left >= rect->right ||
         rect->top >= rect->bottom)
       return D3DERR_INVALIDCALL;
-    versatz = size_t(Zeilen(format, UINT(rect->top))) * Abstand() + ZeilenAbstand(format, UINT(rect->left));
+    gesperrterBereich = Blockweise(*rect);
   }
+  const size_t versatz = size_t(Zeilen(format, UINT(gesperrterBereich.top))) * Abstand() + ZeilenAbstand(format, UINT(gesperrterBereich.left));
   locked->Pitch = INT(Abstand());
   locked->pBits = speicher.data() + versatz;
   gesperrt = true;
@@ -96,8 +98,37 @@ HRESULT Flaeche::LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD) {
 HRESULT Flaeche::UnlockRect() {
   if (!gesperrt) return D3DERR_INVALIDCALL;
   gesperrt = false;
-  if (artDerFlaeche == Art::Ebene && fenster->Aktuell()) LadeHoch(speicher.data());
+  if (artDerFlaeche == Art::Ebene && fenster->Aktuell()) LadeBereichHoch(gesperrterBereich);
   return D3D_OK;
+}
+
+// DXT rectangles widen to whole 4 x 4 blocks (clamped to the level).
+RECT Flaeche::Blockweise(const RECT& r) const {
+  if (!TexturFormat(format, false).komprimiert) return r;
+  const LONG block = ~LONG(3);
+  return {r.left & block, r.top & block, std::min(LONG(breite), (r.right + 3) & block), std::min(LONG(hoehe), (r.bottom + 3) & block)};
+}
+
+// The rectangle of the staging memory into the level; the rest of the level is kept.
+void Flaeche::LadeBereichHoch(const RECT& r) const {
+  const UINT x = UINT(r.left), y = UINT(r.top), w = UINT(r.right - r.left), h = UINT(r.bottom - r.top);
+  const uint8_t* anfang = speicher.data() + size_t(Zeilen(format, y)) * Abstand() + ZeilenAbstand(format, x);
+  const GlFormat f = TexturFormat(format, (usage & D3DUSAGE_RENDERTARGET) != 0);
+  glActiveTexture(ARBEITS_EINHEIT);
+  glBindTexture(textur->ziel, textur->name);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  if (f.komprimiert) {
+    // Block rows of the rectangle, packed.
+    const UINT zeile = ZeilenAbstand(format, w), zeilen = Zeilen(format, h);
+    std::vector<uint8_t> dicht(size_t(zeile) * zeilen);
+    for (UINT i = 0; i < zeilen; ++i) std::memcpy(dicht.data() + size_t(i) * zeile, anfang + size_t(i) * Abstand(), zeile);
+    glCompressedTexSubImage2D(ziel, GLint(level), GLint(x), GLint(y), GLsizei(w), GLsizei(h), f.intern, GLsizei(dicht.size()), dicht.data());
+  } else {
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, GLint(breite));
+    glTexSubImage2D(ziel, GLint(level), GLint(x), GLint(y), GLsizei(w), GLsizei(h), f.format, f.typ, anfang);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+  }
+  if (level == 0 && textur->autoMip) textur->mipsVeraltet = true;
 }
 
 void TexturKern::ErneuereMips() {
