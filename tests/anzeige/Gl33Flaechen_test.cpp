@@ -96,3 +96,53 @@ TEST_F(Gl33FlaechenTest, TeilsperreBehaeltDieUebrigenTexel) {
   PruefeEcke(3, 5, GRUEN, ROT);
   t->Release();
 }
+
+TEST_F(Gl33FlaechenTest, GetRenderTargetDataEinesA8ZielsGibtDasAlpha) {
+  IDirect3DTexture9* t = nullptr;
+  ASSERT_EQ(geraet->CreateTexture(16, 8, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8, D3DPOOL_DEFAULT, &t, nullptr), D3D_OK);
+  IDirect3DSurface9* ziel = nullptr;
+  ASSERT_EQ(t->GetSurfaceLevel(0, &ziel), D3D_OK);
+  ASSERT_EQ(geraet->SetRenderTarget(0, ziel), D3D_OK);
+  ASSERT_EQ(geraet->SetDepthStencilSurface(nullptr), D3D_OK);
+  Zeichne(Rechteck(-1, 1, 0, -1, 0.5f, 1, 1, 1, 0.25f));  // the left half, alpha 0.25
+  IDirect3DSurface9* kopie = nullptr;
+  ASSERT_EQ(geraet->CreateOffscreenPlainSurface(16, 8, D3DFMT_A8, D3DPOOL_SYSTEMMEM, &kopie, nullptr), D3D_OK);
+  ASSERT_EQ(geraet->GetRenderTargetData(ziel, kopie), D3D_OK);
+  D3DLOCKED_RECT gesperrt{};
+  ASSERT_EQ(kopie->LockRect(&gesperrt, nullptr, D3DLOCK_READONLY), D3D_OK);
+  EXPECT_EQ(gesperrt.Pitch, 16);
+  for (UINT y = 0; y < 8; ++y)
+    for (UINT x = 0; x < 16; ++x) {
+      const int a = static_cast<uint8_t*>(gesperrt.pBits)[y * 16 + x];
+      EXPECT_NEAR(a, x < 8 ? 64 : 0, 1) << x << "," << y;
+    }
+  kopie->UnlockRect();
+  IDirect3DSurface9* rp = nullptr;
+  geraet->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &rp);
+  geraet->SetRenderTarget(0, rp);
+  for (IDirect3DSurface9* s : {rp, kopie, ziel}) s->Release();
+  t->Release();
+}
+
+TEST_F(Gl33FlaechenTest, RueckpufferSperreSchreibtBeimEntsperren) {
+  Leere(0xFF000000);
+  IDirect3DSurface9* rp = nullptr;
+  ASSERT_EQ(geraet->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &rp), D3D_OK);
+  D3DLOCKED_RECT gesperrt{};
+  const RECT rechteck{2, 3, 7, 5};
+  ASSERT_EQ(rp->LockRect(&gesperrt, &rechteck, 0), D3D_OK);
+  Fuelle(gesperrt, 5, 2, GRUEN);
+  rp->UnlockRect();
+  // A read-only lock writes nothing back.
+  ASSERT_EQ(rp->LockRect(&gesperrt, nullptr, D3DLOCK_READONLY), D3D_OK);
+  Fuelle(gesperrt, 1, 1, ROT);
+  rp->UnlockRect();
+  rp->Release();
+  const std::vector<uint32_t> pixel = Rueckpuffer();
+  for (UINT y = 0; y < 8; ++y)
+    for (UINT x = 0; x < 10; ++x)
+      EXPECT_EQ(pixel[size_t(y) * BREITE + x], x >= 2 && x < 7 && y >= 3 && y < 5 ? GRUEN : 0xFF000000u) << x << "," << y;
+  // Drawing afterwards still reaches the back buffer.
+  Zeichne(Rechteck(-1, 1, 1, -1, 0.5f, 0, 0, 1, 1));
+  EXPECT_EQ(Pixel(1, 1), 0xFF0000FFu);
+}

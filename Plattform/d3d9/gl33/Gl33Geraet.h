@@ -54,6 +54,7 @@ class Flaeche final : public IDirect3DSurface9, public Objekt {
   void LadeHoch(const uint8_t* daten, UINT w, UINT h) const;
   void LadeBereichHoch(const RECT& bereich) const;
   RECT Blockweise(const RECT& bereich) const;
+  void SchreibeRenderbuffer() const;
 
   std::shared_ptr<Fenster> fenster;
   Art artDerFlaeche;
@@ -66,6 +67,7 @@ class Flaeche final : public IDirect3DSurface9, public Objekt {
   UINT level = 0;
   std::vector<uint8_t> speicher;  // lock memory; the contents of system-memory surfaces
   bool gesperrt = false;
+  bool nurLesen = false;
   RECT gesperrterBereich{};  // of the current lock, in whole blocks
   GLuint* lesePuffer = nullptr;  // the device's read framebuffer, for back-buffer locks
   std::shared_ptr<FboCache> fbos;  // the device's framebuffers, for surfaces that can be attached
@@ -154,6 +156,7 @@ class Puffer final : public Schnittstelle, public Objekt {
   UINT laenge;
   D3DFORMAT indexFormat = D3DFMT_UNKNOWN;
   bool gesperrt = false;
+  bool nurLesen = false;
   RECT gesperrterBereich{};  // of the current lock, in whole blocks
 };
 using VertexPuffer = Puffer<IDirect3DVertexBuffer9>;
