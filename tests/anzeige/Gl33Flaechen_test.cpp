@@ -146,3 +146,31 @@ TEST_F(Gl33FlaechenTest, RueckpufferSperreSchreibtBeimEntsperren) {
   Zeichne(Rechteck(-1, 1, 1, -1, 0.5f, 0, 0, 1, 1));
   EXPECT_EQ(Pixel(1, 1), 0xFF0000FFu);
 }
+
+// Sampler states are kept as set and reach GL at the draw: set while no context is current, they
+// still take effect, and the last value set before the draw wins.
+TEST_F(Gl33FlaechenTest, SamplerZustaendeWirkenErstBeimZeichnen) {
+  IDirect3DTexture9* t = nullptr;
+  ASSERT_EQ(geraet->CreateTexture(8, 8, 1, D3DUSAGE_DYNAMIC, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &t, nullptr), D3D_OK);
+  D3DLOCKED_RECT gesperrt{};
+  ASSERT_EQ(t->LockRect(0, &gesperrt, nullptr, D3DLOCK_DISCARD), D3D_OK);
+  Fuelle(gesperrt, 8, 8, ROT);
+  const uint32_t gruen = GRUEN;
+  for (UINT y = 0; y < 8; ++y) std::memcpy(static_cast<uint8_t*>(gesperrt.pBits) + y * UINT(gesperrt.Pitch) + 28, &gruen, 4);
+  t->UnlockRect(0);
+  glfwMakeContextCurrent(nullptr);
+  EXPECT_EQ(geraet->SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_WRAP), D3D_OK);
+  EXPECT_EQ(geraet->SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP), D3D_OK);
+  EXPECT_EQ(geraet->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_POINT), D3D_OK);
+  glfwMakeContextCurrent(fenster);
+  Leere(0xFF000000);
+  geraet->SetTexture(0, t);
+  // u from 0 to 2: the right half lies past the edge and repeats the last column (green) under clamp.
+  Zeichne({{-1, 1, 0.5f, 1, 0, 0, 0, 1}, {1, 1, 0.5f, 1, 2, 0, 0, 1}, {-1, -1, 0.5f, 1, 0, 1, 0, 1},
+           {1, 1, 0.5f, 1, 2, 0, 0, 1}, {1, -1, 0.5f, 1, 2, 1, 0, 1}, {-1, -1, 0.5f, 1, 0, 1, 0, 1}},
+          nullptr, psTextur);
+  EXPECT_EQ(Pixel(4, 20), ROT);
+  EXPECT_EQ(Pixel(40, 20), GRUEN);
+  EXPECT_EQ(Pixel(60, 20), GRUEN);
+  t->Release();
+}

@@ -287,6 +287,8 @@ class Geraet final : public IDirect3DDevice9 {
   GLuint BaueFbo(const FboCache::key_type& schluessel);
   void LoeseViewportAuf();
   void LoeseBlendUndTiefeAuf();
+  void LoeseSamplerAuf();
+  void SendeFilter(GLuint samplerObjekt, std::map<DWORD, DWORD>& zustaende);
   HRESULT LoeseProgrammAuf();
   void LoeseTexturenAuf();
   HRESULT LoeseEingabenAuf(UINT instanzen);
@@ -309,6 +311,8 @@ class Geraet final : public IDirect3DDevice9 {
 
   std::map<DWORD, DWORD> renderStates;
   std::array<std::map<DWORD, DWORD>, SAMPLER> samplerStates;
+  std::array<std::map<DWORD, DWORD>, SAMPLER> samplerAngewendet;  // what each sampler object holds
+  std::array<bool, SAMPLER> samplerVeraendert{};
   std::array<Objekt*, SAMPLER> texturen{};
   std::array<Objekt*, 4> renderZiele{};
   std::array<Objekt*, STREAMS> streams{};
