@@ -39,12 +39,13 @@ class Gl33FlaechenTest : public Gl33Test {
     s->UnlockRect();
     return s;
   }
-  // An 8 x 8 texture drawn over the whole 64 x 48 back buffer (texel = 8 x 6 pixels, point sampled).
-  void ZeichneTextur(IDirect3DTexture9* t) {
+  // An 8 x 8 texture drawn over the whole 64 x 48 back buffer with u from 0 to u1 (at u1 = 1 a
+  // texel covers 8 x 6 pixels).
+  void ZeichneTextur(IDirect3DTexture9* t, float u1 = 1) {
     Leere(0xFF000000);
     geraet->SetTexture(0, t);
-    Zeichne({{-1, 1, 0.5f, 1, 0, 0, 0, 1}, {1, 1, 0.5f, 1, 1, 0, 0, 1}, {-1, -1, 0.5f, 1, 0, 1, 0, 1},
-             {1, 1, 0.5f, 1, 1, 0, 0, 1}, {1, -1, 0.5f, 1, 1, 1, 0, 1}, {-1, -1, 0.5f, 1, 0, 1, 0, 1}},
+    Zeichne({{-1, 1, 0.5f, 1, 0, 0, 0, 1}, {1, 1, 0.5f, 1, u1, 0, 0, 1}, {-1, -1, 0.5f, 1, 0, 1, 0, 1},
+             {1, 1, 0.5f, 1, u1, 0, 0, 1}, {1, -1, 0.5f, 1, u1, 1, 0, 1}, {-1, -1, 0.5f, 1, 0, 1, 0, 1}},
             nullptr, psTextur);
   }
   uint32_t Texel(UINT x, UINT y) { return Pixel(x * 8 + 4, y * 6 + 3); }
@@ -163,12 +164,8 @@ TEST_F(Gl33FlaechenTest, SamplerZustaendeWirkenErstBeimZeichnen) {
   EXPECT_EQ(geraet->SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP), D3D_OK);
   EXPECT_EQ(geraet->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_POINT), D3D_OK);
   glfwMakeContextCurrent(fenster);
-  Leere(0xFF000000);
-  geraet->SetTexture(0, t);
   // u from 0 to 2: the right half lies past the edge and repeats the last column (green) under clamp.
-  Zeichne({{-1, 1, 0.5f, 1, 0, 0, 0, 1}, {1, 1, 0.5f, 1, 2, 0, 0, 1}, {-1, -1, 0.5f, 1, 0, 1, 0, 1},
-           {1, 1, 0.5f, 1, 2, 0, 0, 1}, {1, -1, 0.5f, 1, 2, 1, 0, 1}, {-1, -1, 0.5f, 1, 0, 1, 0, 1}},
-          nullptr, psTextur);
+  ZeichneTextur(t, 2);
   EXPECT_EQ(Pixel(4, 20), ROT);
   EXPECT_EQ(Pixel(40, 20), GRUEN);
   EXPECT_EQ(Pixel(60, 20), GRUEN);
