@@ -2,6 +2,7 @@
 
 #include <GLFW/glfw3.h>
 
+#include "Plattform/d3d9/gl33/Gl33.h"
 #include "Zarvo_Start.h"
 
 namespace {
@@ -51,23 +52,21 @@ std::vector<Zarvo_Fenstersystem::Modus> Zarvo_FenstersystemGlfw::Modi() {
 
 void Zarvo_FenstersystemGlfw::SetzeHinweise(const Hinweise& h) {
   glfwDefaultWindowHints();
-  glfwWindowHint(GLFW_CLIENT_API, GLFW_OPENGL_API);
-  glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
-  glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
-  glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
-  glfwWindowHint(GLFW_OPENGL_FORWARD_COMPAT, GLFW_TRUE);
+  // Context version, profile, depth and stencil as the device needs them.
+  d3d9::gl33::SetzeFensterHinweise();
   glfwWindowHint(GLFW_DOUBLEBUFFER, GLFW_TRUE);
   glfwWindowHint(GLFW_RED_BITS, int(h.rot));
   glfwWindowHint(GLFW_GREEN_BITS, int(h.gruen));
   glfwWindowHint(GLFW_BLUE_BITS, int(h.blau));
-  glfwWindowHint(GLFW_DEPTH_BITS, 0);
-  glfwWindowHint(GLFW_STENCIL_BITS, 0);
   glfwWindowHint(GLFW_DECORATED, h.rahmen ? GLFW_TRUE : GLFW_FALSE);
   glfwWindowHint(GLFW_REFRESH_RATE, Rate(h.rate));
 }
 
 Zarvo_Fenstersystem::Fenster Zarvo_FenstersystemGlfw::ErzeugeFenster(uint32_t breite, uint32_t hoehe, const char* titel, bool vollbild) {
-  return glfwCreateWindow(int(breite), int(hoehe), titel, vollbild ? glfwGetPrimaryMonitor() : nullptr, nullptr);
+  GLFWwindow* fenster = glfwCreateWindow(int(breite), int(hoehe), titel, vollbild ? glfwGetPrimaryMonitor() : nullptr, nullptr);
+  // The device draws on the context of its focus window, which must be current.
+  if (fenster) glfwMakeContextCurrent(fenster);
+  return fenster;
 }
 
 void Zarvo_FenstersystemGlfw::ZerstoereFenster(Fenster fenster) { glfwDestroyWindow(Glfw(fenster)); }

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <GLFW/glfw3.h>
-#include <fcntl.h>
+#include "AnzeigeSperre.h"
 #include <spawn.h>
 #include <sys/file.h>
 #include <sys/wait.h>
@@ -118,24 +118,6 @@ class Befehl {
 };
 
 constexpr double FRIST_SEKUNDEN = 30.0;  // deadlock guard only
-
-// Keyboard focus and pointer belong to the whole display: test processes on one display (ctest -j,
-// several build trees) take turns through a lock file named after it.
-class AnzeigeSperre {
- public:
-  AnzeigeSperre() {
-    const char* anzeige = std::getenv("DISPLAY");
-    std::string name = std::string("/tmp/morvelunt-eingabe-anzeige-") + (anzeige ? anzeige : "") + ".lock";
-    datei_ = open(name.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    if (datei_ >= 0) flock(datei_, LOCK_EX);
-  }
-  ~AnzeigeSperre() {
-    if (datei_ >= 0) close(datei_);
-  }
-
- private:
-  int datei_ = -1;
-};
 
 class EingabeAnzeige : public ::testing::Test {
  protected:

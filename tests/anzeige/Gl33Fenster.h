@@ -50,6 +50,14 @@ layout(location = 0) out vec4 farbe;
 void main() { farbe = v_TEXCOORD0; }
 )";
 
+// Samples pixel register 0 at the coordinates carried as TEXCOORD0.
+inline const char* const PS_TEXTUR = R"(#version 330 core
+uniform sampler2D s0;
+in vec4 v_TEXCOORD0;
+layout(location = 0) out vec4 farbe;
+void main() { farbe = texture(s0, v_TEXCOORD0.xy); }
+)";
+
 class Gl33Test : public ::testing::Test {
  protected:
   static constexpr UINT BREITE = 64;

@@ -7,13 +7,6 @@ using namespace anzeige;
 
 namespace {
 
-const char* const PS_TEXTUR = R"(#version 330 core
-uniform sampler2D s0;
-in vec4 v_TEXCOORD0;
-layout(location = 0) out vec4 farbe;
-void main() { farbe = texture(s0, v_TEXCOORD0.xy); }
-)";
-
 std::vector<Vertex> TexturQuad() {
   return {{-1, 1, 0.5f, 1, 0, 0, 0, 1}, {1, 1, 0.5f, 1, 1, 0, 0, 1}, {-1, -1, 0.5f, 1, 0, 1, 0, 1},
           {1, 1, 0.5f, 1, 1, 0, 0, 1},  {1, -1, 0.5f, 1, 1, 1, 0, 1}, {-1, -1, 0.5f, 1, 0, 1, 0, 1}};

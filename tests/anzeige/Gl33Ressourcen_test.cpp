@@ -8,13 +8,6 @@ using namespace anzeige;
 
 namespace {
 
-const char* const PS_TEXTUR = R"(#version 330 core
-uniform sampler2D s0;
-in vec4 v_TEXCOORD0;
-layout(location = 0) out vec4 farbe;
-void main() { farbe = texture(s0, v_TEXCOORD0.xy); }
-)";
-
 // A full-target quad whose colour channels carry the texture coordinates (u, v) of its corners.
 std::vector<Vertex> TexturQuad(float u0, float v0, float u1, float v1) {
   return {{-1, 1, 0.5f, 1, u0, v0, 0, 1}, {1, 1, 0.5f, 1, u1, v0, 0, 1}, {-1, -1, 0.5f, 1, u0, v1, 0, 1},
@@ -48,6 +41,12 @@ class Gl33RessourcenTest : public Gl33Test {
   void ZeichneTextur(IDirect3DBaseTexture9* t, std::vector<Vertex> quad = TexturQuad(0, 0, 1, 1)) {
     geraet->SetTexture(0, t);
     Zeichne(quad, nullptr, psTextur);
+  }
+  // Objects of the first window go before it: a new window may reuse its address.
+  void Wiedereroeffne() {
+    psTextur->Release();
+    psTextur = nullptr;
+    Schliesse();
   }
   IDirect3DPixelShader9* psTextur = nullptr;
 };
@@ -297,7 +296,7 @@ TEST_F(Gl33RessourcenTest, BudgetGibtOutOfVideoMemory) {
 }
 
 TEST_F(Gl33RessourcenTest, R5G6B5Rueckpuffer) {
-  Schliesse();
+  Wiedereroeffne();
   Oeffne(32, 16, false, D3DFMT_R5G6B5);
   ASSERT_EQ(geraet->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFFFF8000, 1.0f, 0), D3D_OK);
   IDirect3DSurface9* rp = nullptr;
@@ -315,7 +314,7 @@ TEST_F(Gl33RessourcenTest, R5G6B5Rueckpuffer) {
 }
 
 TEST_F(Gl33RessourcenTest, FensterZeigtZeileNullOben) {
-  Schliesse();
+  Wiedereroeffne();
   Oeffne(BREITE, HOEHE, true);
   geraet->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
   geraet->SetRenderState(D3DRS_ZENABLE, 0);

@@ -502,10 +502,12 @@ HRESULT Geraet::CreateOffscreenPlainSurface(UINT breite, UINT hoehe, D3DFORMAT f
 HRESULT Geraet::UpdateSurface(IDirect3DSurface9* quelle, const RECT* quellRechteck, IDirect3DSurface9* ziel, const POINT* zielPunkt) {
   auto* q = dynamic_cast<Flaeche*>(quelle);
   auto* z = dynamic_cast<Flaeche*>(ziel);
-  if (!q || !z || quellRechteck || zielPunkt || q->artDerFlaeche != Flaeche::Art::System || z->artDerFlaeche != Flaeche::Art::Ebene ||
-      q->format != z->format || q->breite != z->breite || q->hoehe != z->hoehe || !fenster->Aktuell())
+  // The whole source into the top-left corner of the level.
+  const bool ecke = zielPunkt == nullptr || (zielPunkt->x == 0 && zielPunkt->y == 0);
+  if (!q || !z || quellRechteck || !ecke || q->artDerFlaeche != Flaeche::Art::System || z->artDerFlaeche != Flaeche::Art::Ebene ||
+      q->format != z->format || q->breite > z->breite || q->hoehe > z->hoehe || !fenster->Aktuell())
     return D3DERR_INVALIDCALL;
-  z->LadeHoch(q->speicher.data());
+  z->LadeHoch(q->speicher.data(), q->breite, q->hoehe);
   return D3D_OK;
 }
 
@@ -703,33 +705,54 @@ HRESULT Geraet::SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE typ, DWORD we
                                                       : -1;
   if (platz < 0 || typ < D3DSAMP_ADDRESSU || typ > D3DSAMP_MAXANISOTROPY || typ == 8) return D3DERR_INVALIDCALL;
   if (Verloren()) return D3D_OK;
-  auto& s = samplerStates[size_t(platz)];
-  s[typ] = wert;
-  const GLuint o = samplerObjekte[size_t(platz)];
-  switch (typ) {
-    case D3DSAMP_ADDRESSU: glSamplerParameteri(o, GL_TEXTURE_WRAP_S, GLint(Adresse(wert))); break;
-    case D3DSAMP_ADDRESSV: glSamplerParameteri(o, GL_TEXTURE_WRAP_T, GLint(Adresse(wert))); break;
-    case D3DSAMP_ADDRESSW: glSamplerParameteri(o, GL_TEXTURE_WRAP_R, GLint(Adresse(wert))); break;
-    case D3DSAMP_BORDERCOLOR: {
-      const float farbe[4] = {float(wert >> 16 & 0xFF) / 255.0f, float(wert >> 8 & 0xFF) / 255.0f, float(wert & 0xFF) / 255.0f,
-                              float(wert >> 24) / 255.0f};
-      glSamplerParameterfv(o, GL_TEXTURE_BORDER_COLOR, farbe);
-      break;
+  samplerStates[size_t(platz)][typ] = wert;
+  samplerVeraendert[size_t(platz)] = true;
+  return D3D_OK;
+}
+
+// Sends the sampler states that changed since the last draw; values already in force are not repeated.
+void Geraet::LoeseSamplerAuf() {
+  for (size_t platz = 0; platz < SAMPLER; ++platz) {
+    if (!samplerVeraendert[platz]) continue;
+    samplerVeraendert[platz] = false;
+    auto& soll = samplerStates[platz];
+    auto& ist = samplerAngewendet[platz];
+    const GLuint o = samplerObjekte[platz];
+    bool filterNeu = false;
+    for (auto [typ, wert] : soll) {
+      auto alt = ist.find(typ);
+      if (alt != ist.end() && alt->second == wert) continue;
+      ist[typ] = wert;
+      switch (typ) {
+        case D3DSAMP_ADDRESSU: glSamplerParameteri(o, GL_TEXTURE_WRAP_S, GLint(Adresse(wert))); break;
+        case D3DSAMP_ADDRESSV: glSamplerParameteri(o, GL_TEXTURE_WRAP_T, GLint(Adresse(wert))); break;
+        case D3DSAMP_ADDRESSW: glSamplerParameteri(o, GL_TEXTURE_WRAP_R, GLint(Adresse(wert))); break;
+        case D3DSAMP_BORDERCOLOR: {
+          const float farbe[4] = {float(wert >> 16 & 0xFF) / 255.0f, float(wert >> 8 & 0xFF) / 255.0f, float(wert & 0xFF) / 255.0f,
+                                  float(wert >> 24) / 255.0f};
+          glSamplerParameterfv(o, GL_TEXTURE_BORDER_COLOR, farbe);
+          break;
+        }
+        case D3DSAMP_MAXMIPLEVEL: glSamplerParameterf(o, GL_TEXTURE_MIN_LOD, float(wert)); break;
+        default: filterNeu = true; break;
+      }
     }
-    case D3DSAMP_MAXMIPLEVEL: glSamplerParameterf(o, GL_TEXTURE_MIN_LOD, float(wert)); break;
-    default: break;
+    if (filterNeu) SendeFilter(o, soll);
   }
-  // Filters and anisotropy depend on each other: set them together.
+}
+
+// Filters and anisotropy depend on each other: set them together.
+void Geraet::SendeFilter(GLuint o, std::map<DWORD, DWORD>& s) {
   const bool aniso = s[D3DSAMP_MINFILTER] == D3DTEXF_ANISOTROPIC;
   glSamplerParameteri(o, GL_TEXTURE_MIN_FILTER, GLint(MinFilter(s[D3DSAMP_MINFILTER], s[D3DSAMP_MIPFILTER])));
   glSamplerParameteri(o, GL_TEXTURE_MAG_FILTER, s[D3DSAMP_MAGFILTER] == D3DTEXF_POINT ? GL_NEAREST : GL_LINEAR);
+  if (!epoxy_has_gl_extension("GL_EXT_texture_filter_anisotropic")) return;
   GLfloat grenze = 1.0f;
-  if (aniso && epoxy_has_gl_extension("GL_EXT_texture_filter_anisotropic")) {
+  if (aniso) {
     glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT, &grenze);
     grenze = std::clamp(float(s[D3DSAMP_MAXANISOTROPY]), 1.0f, grenze);
   }
-  if (epoxy_has_gl_extension("GL_EXT_texture_filter_anisotropic")) glSamplerParameterf(o, GL_TEXTURE_MAX_ANISOTROPY_EXT, aniso ? grenze : 1.0f);
-  return D3D_OK;
+  glSamplerParameterf(o, GL_TEXTURE_MAX_ANISOTROPY_EXT, aniso ? grenze : 1.0f);
 }
 
 HRESULT Geraet::GetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE typ, DWORD* wert) {
@@ -967,6 +990,7 @@ HRESULT Geraet::DrawIndexedPrimitive(D3DPRIMITIVETYPE typ, INT basisVertex, UINT
   LoeseZieleAuf();
   LoeseViewportAuf();
   LoeseBlendUndTiefeAuf();
+  LoeseSamplerAuf();
   LoeseTexturenAuf();
   LadeRegister(vertexRegister);
   LadeRegister(pixelRegister);

@@ -50,6 +50,11 @@ class Flaeche final : public IDirect3DSurface9, public Objekt {
   // Reads the surface into `ziel` (Direct3D's pitch) through the read framebuffer `lesen`.
   void LiesPixel(GLuint lesen, uint8_t* ziel) const;
   void LadeHoch(const uint8_t* daten) const;
+  // The top-left w x h of the level from data at Direct3D's pitch for width w.
+  void LadeHoch(const uint8_t* daten, UINT w, UINT h) const;
+  void LadeBereichHoch(const RECT& bereich) const;
+  RECT Blockweise(const RECT& bereich) const;
+  void SchreibeRenderbuffer() const;
 
   std::shared_ptr<Fenster> fenster;
   Art artDerFlaeche;
@@ -62,6 +67,8 @@ class Flaeche final : public IDirect3DSurface9, public Objekt {
   UINT level = 0;
   std::vector<uint8_t> speicher;  // lock memory; the contents of system-memory surfaces
   bool gesperrt = false;
+  bool nurLesen = false;
+  RECT gesperrterBereich{};  // of the current lock, in whole blocks
   GLuint* lesePuffer = nullptr;  // the device's read framebuffer, for back-buffer locks
   std::shared_ptr<FboCache> fbos;  // the device's framebuffers, for surfaces that can be attached
 };
@@ -149,6 +156,8 @@ class Puffer final : public Schnittstelle, public Objekt {
   UINT laenge;
   D3DFORMAT indexFormat = D3DFMT_UNKNOWN;
   bool gesperrt = false;
+  bool nurLesen = false;
+  RECT gesperrterBereich{};  // of the current lock, in whole blocks
 };
 using VertexPuffer = Puffer<IDirect3DVertexBuffer9>;
 using IndexPuffer = Puffer<IDirect3DIndexBuffer9>;
@@ -278,6 +287,8 @@ class Geraet final : public IDirect3DDevice9 {
   GLuint BaueFbo(const FboCache::key_type& schluessel);
   void LoeseViewportAuf();
   void LoeseBlendUndTiefeAuf();
+  void LoeseSamplerAuf();
+  void SendeFilter(GLuint samplerObjekt, std::map<DWORD, DWORD>& zustaende);
   HRESULT LoeseProgrammAuf();
   void LoeseTexturenAuf();
   HRESULT LoeseEingabenAuf(UINT instanzen);
@@ -300,6 +311,8 @@ class Geraet final : public IDirect3DDevice9 {
 
   std::map<DWORD, DWORD> renderStates;
   std::array<std::map<DWORD, DWORD>, SAMPLER> samplerStates;
+  std::array<std::map<DWORD, DWORD>, SAMPLER> samplerAngewendet;  // what each sampler object holds
+  std::array<bool, SAMPLER> samplerVeraendert{};
   std::array<Objekt*, SAMPLER> texturen{};
   std::array<Objekt*, 4> renderZiele{};
   std::array<Objekt*, STREAMS> streams{};
