@@ -4,6 +4,8 @@
 #include <mutex>
 #include <string_view>
 
+#include "Zarvo_Ausnahme.h"
+#include "Zarvo_Log.h"
 #include "Zarvo_Start.h"
 #include "cpp.h"
 
@@ -218,4 +220,123 @@ TSpeicher Zarvo_HighLevelShaderBasis::BereiteQuelltextVor(const char* quelltext,
   if (!lauf.zeile.empty()) g_Log.Schreibe("%c%s", lauf.stufe, lauf.zeile.c_str());
   const std::string_view text(reinterpret_cast<const char*>(lauf.ausgabe.Daten()), lauf.ausgabe.Groesse());
   return Expandiere(text, pixelShader);
+}
+
+// ---- constants and compiling ----
+
+Zarvo_HighLevelShaderBasis::~Zarvo_HighLevelShaderBasis() {
+  if (konstantenTabelle) konstantenTabelle->Release();
+}
+
+void Zarvo_HighLevelShaderBasis::LiesKonstanten() {
+  konstanten.clear();
+  d3dx9::D3DXCONSTANTTABLE_DESC tabelle{};
+  if (konstantenTabelle == nullptr || d3d9::FAILED(konstantenTabelle->GetDesc(&tabelle))) return;
+  for (uint32_t i = 0; i < tabelle.Constants; ++i) TrageEin(konstantenTabelle->GetConstant(nullptr, i), "");
+}
+
+void Zarvo_HighLevelShaderBasis::TrageEin(d3dx9::D3DXHANDLE handle, const std::string& praefix) {
+  d3dx9::D3DXCONSTANT_DESC desc{};
+  d3d9::UINT anzahl = 1;
+  if (handle == nullptr || d3d9::FAILED(konstantenTabelle->GetConstantDesc(handle, &desc, &anzahl))) return;
+  const std::string schluessel = praefix + desc.Name;
+  konstanten[schluessel] = {desc.RegisterIndex, desc.RegisterCount, desc.Rows, desc.Columns, uint32_t(desc.Class)};
+  const uint32_t elemente = desc.Elements > 1 ? desc.Elements : 1;
+  for (uint32_t e = 0; e < elemente; ++e) {
+    const std::string elementSchluessel = desc.Elements > 1 ? schluessel + "[" + std::to_string(e) + "]" : schluessel;
+    d3dx9::D3DXHANDLE element = konstantenTabelle->GetConstantElement(handle, e);
+    if (desc.Elements > 1)
+      konstanten[elementSchluessel] = {desc.RegisterIndex + e * (desc.RegisterCount / desc.Elements), desc.RegisterCount / desc.Elements,
+                                       desc.Rows, desc.Columns, uint32_t(desc.Class)};
+    for (uint32_t g = 0; g < desc.StructMembers; ++g) TrageEin(konstantenTabelle->GetConstant(element, g), elementSchluessel + ".");
+  }
+}
+
+namespace {
+bool SchreibeDump(const std::string& name, const TSpeicher& hlsl) {
+  FILE* datei = std::fopen(name.c_str(), "w");
+  if (datei == nullptr) return false;
+  const size_t laenge = std::strlen(reinterpret_cast<const char*>(hlsl.Daten()));
+  const bool ganz = std::fwrite(hlsl.Daten(), 1, laenge, datei) == laenge;
+  return std::fclose(datei) == 0 && ganz;
+}
+}  // namespace
+
+bool Zarvo_HighLevelShaderBasis::Kompiliere(const TSpeicher& hlsl, const char* profil, const char* dumpPraefix, int dumpNummer,
+                                            d3dx9::ID3DXBuffer** code, d3dx9::ID3DXBuffer** meldungen) {
+  if (konstantenTabelle) konstantenTabelle->Release();
+  konstantenTabelle = nullptr;
+  const char* text = reinterpret_cast<const char*>(hlsl.Daten());
+  const d3d9::UINT laenge = d3d9::UINT(std::strlen(text));
+  constexpr d3d9::DWORD DEBUG_FLAGS = d3dx9::D3DXSHADER_DEBUG | d3dx9::D3DXSHADER_SKIPOPTIMIZATION;
+  d3d9::HRESULT hr;
+  if (dumpNummer >= 0) {
+    char name[32];
+    std::snprintf(name, sizeof name, "%s%03d.txt", dumpPraefix, dumpNummer);
+    if (SchreibeDump(name, hlsl))
+      hr = d3dx9::D3DXCompileShaderFromFileA(name, nullptr, nullptr, "main", profil, DEBUG_FLAGS, code, meldungen, &konstantenTabelle);
+    else
+      hr = d3dx9::D3DXCompileShader(text, laenge, nullptr, nullptr, "main", profil, DEBUG_FLAGS, code, meldungen, &konstantenTabelle);
+  } else {
+    hr = d3dx9::D3DXCompileShader(text, laenge, nullptr, nullptr, "main", profil, 0, code, meldungen, &konstantenTabelle);
+  }
+  return d3d9::SUCCEEDED(hr);
+}
+
+namespace {
+// "?%s" once per message line, so nothing is cut at the log's line length.
+void SchreibeMeldungen(d3dx9::ID3DXBuffer* meldungen, bool nurDebug) {
+  if (meldungen == nullptr) return;
+  std::string_view text(static_cast<const char*>(meldungen->GetBufferPointer()));
+  while (!text.empty() && text.back() == '\n') text.remove_suffix(1);
+  while (!text.empty()) {
+    const size_t ende = text.find('\n');
+    const std::string zeile(text.substr(0, ende));
+    if (nurDebug) g_Log.DebugAusgabe("?%s", zeile.c_str());
+    else g_Log.Schreibe("?%s", zeile.c_str());
+    if (ende == std::string_view::npos) break;
+    text.remove_prefix(ende + 1);
+  }
+}
+}  // namespace
+
+bool Zarvo_HighLevelShaderBasis::UebersetzeStufe(const Stufe& stufe, const char* quelltext, const Zarvo_ShaderDefines& defines,
+                                                 bool leise, const char* profil, int dumpNummer, d3dx9::ID3DXBuffer** code,
+                                                 d3dx9::ID3DXBuffer** meldungen) {
+  TSpeicher hlsl;
+  try {
+    hlsl = BereiteQuelltextVor(quelltext, defines, stufe.pixel);
+  } catch (const Zarvo_Ausnahme&) {
+    if (!leise) throw;
+    return false;
+  }
+  if (Kompiliere(hlsl, profil, stufe.dumpPraefix, dumpNummer, code, meldungen)) {
+    if (*meldungen != nullptr) {
+      g_Log.DebugAusgabe("?%s::UebersetzeQuelltext(...): Bemerkungen von DirectX zum Shader:", stufe.klasse);
+      SchreibeMeldungen(*meldungen, true);
+    }
+    return true;
+  }
+  if (!leise) {
+    g_Log.Schreibe("!%s::UebersetzeQuelltext(...): Übersetzung gescheitert. DirectX meinte:", stufe.klasse);
+    SchreibeMeldungen(*meldungen, false);
+    const std::string text = std::string(stufe.art) + "-Übersetzung gescheitert.";
+    SchreibePruefZeile(text.c_str(), std::string(stufe.klasse) + "::UebersetzeAusString",
+                       std::string("SourceExt\\Zarvoklassen\\") + stufe.klasse, 95);
+  }
+  return false;
+}
+
+bool Zarvo_HighLevelShaderBasis::SchliesseErzeugungAb(const Stufe& stufe, bool erzeugt, bool leise) {
+  if (erzeugt) {
+    LiesKonstanten();
+    return true;
+  }
+  if (!leise) {
+    g_Log.Schreibe("!%s::ErzeugeShader(...): Shader-Erzeugung gescheitert.", stufe.klasse);
+    const std::string text = std::string(stufe.art) + "-Erzeugung gescheitert.";
+    SchreibePruefZeile(text.c_str(), std::string(stufe.klasse) + "::InternErzeugeShader",
+                       std::string("SourceExt\\Zarvoklassen\\") + stufe.klasse, 157);
+  }
+  return false;
 }

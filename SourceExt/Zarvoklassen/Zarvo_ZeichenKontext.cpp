@@ -18,7 +18,10 @@
 #include "Zarvo_Textur.h"
 #include "Zarvo_TiefeZustand.h"
 #include "Zarvo_VertexBuffer.h"
+#include "Zarvo_PixelShader.h"
+#include "Zarvo_Programm.h"
 #include "Zarvo_VertexEingabe.h"
+#include "Zarvo_VertexShader.h"
 #include "Zarvo_WuerfelTextur.h"
 #include "Zarvo_ZBuffer.h"
 
@@ -111,6 +114,12 @@ Zarvo_IndexBuffer* Zarvo_ZeichenKontext::ErzeugeIndexBuffer(uint64_t, uint32_t f
 }
 
 Zarvo_VertexEingabe* Zarvo_ZeichenKontext::ErzeugeVertexEingabe() { return Registriere<Zarvo_VertexEingabe>(*this); }
+Zarvo_VertexShader* Zarvo_ZeichenKontext::ErzeugeVertexShader() { return Registriere<Zarvo_VertexShader>(*this); }
+Zarvo_PixelShader* Zarvo_ZeichenKontext::ErzeugePixelShader() { return Registriere<Zarvo_PixelShader>(*this); }
+Zarvo_Programm* Zarvo_ZeichenKontext::ErzeugeProgramm(Zarvo_VertexEingabe* eingabe, Zarvo_VertexShader* vertexShader,
+                                                      Zarvo_PixelShader* pixelShader) {
+  return Registriere<Zarvo_Programm>(eingabe, vertexShader, pixelShader);
+}
 
 bool Zarvo_ZeichenKontext::ErzeugeMitPlatz(Zarvo_BasisObjekt& objekt, bool meldeKnapp, const std::function<HRESULT()>& erzeuge) {
   objekt.zustand = Zarvo_BasisObjekt::ZUSTAND_FEHLT;
@@ -170,6 +179,7 @@ void Zarvo_ZeichenKontext::SetTextur(uint32_t handle, Zarvo_Sampler* sampler, Za
 }
 
 void Zarvo_ZeichenKontext::SetVertexBuffer(uint32_t stream, Zarvo_VertexBuffer* buffer, uint64_t, uint64_t stride) {
+  if (stride == 0 && aktuellesProgramm != nullptr && stream < Zarvo_VertexEingabe::STROEME) stride = aktuellesProgramm->stride[stream];
   if (stream >= stroeme.size()) {
     ZARVO_PRUEFE("VertexBuffer-Zuweisung gescheitert");
     return;
@@ -235,6 +245,42 @@ void Zarvo_ZeichenKontext::SetRueckseite(uint32_t modus) {
 }
 
 void Zarvo_ZeichenKontext::SetFuellModus(bool drahtgitter) { impl.SetFuellModus(drahtgitter); }
+
+void Zarvo_ZeichenKontext::GibFrei(Zarvo_BasisObjekt* objekt) {
+  if (objekt != nullptr && objekt == static_cast<Zarvo_BasisObjekt*>(aktuellesProgramm)) {
+    aktuellesProgramm = nullptr;
+    programmId = ALLE;
+  }
+  registerListe.Entferne(objekt);
+}
+
+void Zarvo_ZeichenKontext::SetProgramm(Zarvo_Programm* programm) {
+  if (programm == nullptr || programm->allocId == programmId) return;
+  programm->Benutzen();
+  aktuellesProgramm = programm;
+  programmId = programm->allocId;
+  ++zaehler[PROGRAMM_SETS];
+  if (!impl.SetDeklaration(programm->deklaration)) {
+    ZARVO_PRUEFE("Failed to set vertex input declaration.");
+    return;
+  }
+  if (!impl.SetVertexShader(programm->geraeteVertexShader)) {
+    ZARVO_PRUEFE("Failed to set vertex shader.");
+    return;
+  }
+  if (!impl.SetPixelShader(programm->geraetePixelShader)) ZARVO_PRUEFE("Failed to set pixel shader.");
+}
+
+void Zarvo_ZeichenKontext::ZeichneIndexElemente(uint32_t, uint32_t dreiecke) {
+  if (aktuellesProgramm == nullptr) return;
+  impl.ZeichneIndexElemente(dreiecke, aktuellesProgramm->streamAnzahl, aktuellesProgramm->stride[0]);
+}
+
+void Zarvo_ZeichenKontext::ZeichneIndexInstanzen(uint32_t, uint32_t dreiecke, uint32_t instanzen) {
+  if (aktuellesProgramm == nullptr) return;
+  impl.ZeichneIndexInstanzen(dreiecke, instanzen, aktuellesProgramm->streamAnzahl, aktuellesProgramm->instanzMaske,
+                             aktuellesProgramm->stride[0]);
+}
 
 void Zarvo_ZeichenKontext::SetProgrammKonstante(uint32_t handle, const float m[16]) {
   float register_[16];
@@ -322,6 +368,9 @@ void Zarvo_ZeichenKontext::LogStatistik() const {
     if (auto* vb = dynamic_cast<Zarvo_VertexBuffer*>(o)) n.vertexBuffer.Zaehle(*o, vb->groesse);
     else if (auto* ib = dynamic_cast<Zarvo_IndexBuffer*>(o)) n.indexBuffer.Zaehle(*o, ib->groesse);
     else if (dynamic_cast<Zarvo_VertexEingabe*>(o)) ++n.eingaben;
+    else if (dynamic_cast<Zarvo_Programm*>(o)) ++n.programme;
+    else if (dynamic_cast<Zarvo_VertexShader*>(o)) ++n.vertexShader;
+    else if (dynamic_cast<Zarvo_PixelShader*>(o)) ++n.pixelShader;
     else if (dynamic_cast<Zarvo_Sampler*>(o)) ++n.sampler;
     else if (dynamic_cast<Zarvo_AlphaZustand*>(o)) ++n.alpha;
     else if (dynamic_cast<Zarvo_TiefeZustand*>(o)) ++n.tiefe;

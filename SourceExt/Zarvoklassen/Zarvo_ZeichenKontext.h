@@ -28,6 +28,9 @@ class Zarvo_ZBuffer;
 class Zarvo_VertexBuffer;
 class Zarvo_IndexBuffer;
 class Zarvo_VertexEingabe;
+class Zarvo_VertexShader;
+class Zarvo_PixelShader;
+class Zarvo_Programm;
 struct Zarvo_TexturVorgabe;
 struct Zarvo_WuerfelTexturVorgabe;
 struct Zarvo_RenderzielBeschr;
@@ -89,8 +92,12 @@ class Zarvo_ZeichenKontext {
   Zarvo_IndexBuffer* ErzeugeIndexBuffer(uint64_t, uint32_t formatUndFlags, Zarvo_BufferVorgabe vorgabe);
   // An empty declaration: AddKanal for each channel, then Beenden.
   Zarvo_VertexEingabe* ErzeugeVertexEingabe();
+  // Empty shaders, translated later with UebersetzeAusString.
+  Zarvo_VertexShader* ErzeugeVertexShader();
+  Zarvo_PixelShader* ErzeugePixelShader();
+  Zarvo_Programm* ErzeugeProgramm(Zarvo_VertexEingabe* eingabe, Zarvo_VertexShader* vertexShader, Zarvo_PixelShader* pixelShader);
   // Removes the resource from the registry and deletes it; null does nothing.
-  void GibFrei(Zarvo_BasisObjekt* objekt) { registerListe.Entferne(objekt); }
+  void GibFrei(Zarvo_BasisObjekt* objekt);
 
   // Creation on use: asks `erzeuge` for the device object while the device answers that video
   // memory is exhausted and an eviction pass made room; `meldeKnapp` writes the shortage line
@@ -125,6 +132,12 @@ class Zarvo_ZeichenKontext {
   void SetProgrammKonstante(uint32_t handle, float x, float y);
   void SetProgrammKonstante(uint32_t handle, const float* register_, uint32_t anzahl);
 
+  // Declaration, vertex shader and pixel shader of the program, compared by AllocID.
+  void SetProgramm(Zarvo_Programm* programm);
+  // Triangle lists over the current program's streams; the first argument is always 0.
+  void ZeichneIndexElemente(uint32_t start, uint32_t dreiecke);
+  void ZeichneIndexInstanzen(uint32_t start, uint32_t dreiecke, uint32_t instanzen);
+
   void EndeZeichnen() { impl.EndeZeichnen(); }
   void LiesBildschirmInhalt(Zarvo_Bild& bild) { impl.LiesBildschirmInhalt(bild); }
   // Releases device memory, resets the device and restores; false when the reset failed.
@@ -149,6 +162,7 @@ class Zarvo_ZeichenKontext {
   uint64_t zielHoehe = 0;
   uint64_t renderZielId = UNGESETZT;
   uint64_t programmId = ALLE;
+  Zarvo_Programm* aktuellesProgramm = nullptr;
   uint32_t rueckseite = 3;
   uint64_t tiefeId = UNGESETZT;
   uint64_t alphaId = UNGESETZT;

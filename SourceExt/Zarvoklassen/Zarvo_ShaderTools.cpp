@@ -1,0 +1,52 @@
+#include "Zarvo_ShaderTools.h"
+
+#include <cstdio>
+
+#include "TSpeicher.h"
+#include "Zarvo_Ausnahme.h"
+#include "Zarvo_Log.h"
+#include "Zarvo_Start.h"
+#include "Zarvo_PixelShader.h"
+#include "Zarvo_VertexShader.h"
+#include "Zarvo_ZeichenKontext.h"
+
+namespace {
+
+// The whole file and a NUL; false when it cannot be opened.
+bool LiesText(const std::string& datei, TSpeicher& text) {
+  FILE* f = std::fopen(datei.c_str(), "r");
+  if (f == nullptr) return false;
+  char block[4096];
+  size_t gelesen;
+  while ((gelesen = std::fread(block, 1, sizeof block, f)) > 0) text.SchreibeMem(block, gelesen);
+  std::fclose(f);
+  text.SchreibeU8(0);
+  return true;
+}
+
+template <class Shader>
+Shader* LadeShader(Zarvo_ZeichenKontext& kontext, const std::string& datei, const Zarvo_ShaderDefines& defines, const char* art,
+                   const char* funktion, int zeile, Shader* (Zarvo_ZeichenKontext::*erzeuge)()) {
+  TSpeicher text;
+  if (!LiesText(datei, text)) {
+    g_Log.Schreibe("!Kann %s-Datei \"%s\" nicht lesen.", art, datei.c_str());
+    WirfZarvoAusnahme("Datei nicht lesbar", funktion, "SourceExt\\Zarvoklassen\\Zarvo_ShaderTools", zeile);
+  }
+  Shader* shader = (kontext.*erzeuge)();
+  shader->UebersetzeAusString(reinterpret_cast<const char*>(text.Daten()), defines, false);
+  return shader;
+}
+
+}  // namespace
+
+Zarvo_VertexShader* Zarvo_ShaderTools::ErzeugeVertexShaderAusDatei(Zarvo_ZeichenKontext& kontext, const std::string& datei,
+                                                                   const Zarvo_ShaderDefines& defines) {
+  return LadeShader(kontext, datei, defines, "VertexShader", "Zarvo_ShaderTools::ErzeugeVertexShaderAusDatei", 14,
+                    &Zarvo_ZeichenKontext::ErzeugeVertexShader);
+}
+
+Zarvo_PixelShader* Zarvo_ShaderTools::ErzeugePixelShaderAusDatei(Zarvo_ZeichenKontext& kontext, const std::string& datei,
+                                                                 const Zarvo_ShaderDefines& defines) {
+  return LadeShader(kontext, datei, defines, "PixelShader", "Zarvo_ShaderTools::ErzeugePixelShaderAusDatei", 34,
+                    &Zarvo_ZeichenKontext::ErzeugePixelShader);
+}
