@@ -317,9 +317,12 @@ void PruefeDump(const Fall& fall, const Ergebnis& ergebnis) {
   // the mapping. A frame probed below RSP can also fault while RSP is still inside it (seen under
   // ASan's larger frames); then the copy holds RSP as for any other crash.
   if (fall.rahmen == Rahmen::Ueberlauf && stapel > rsp) {
-    EXPECT_EQ(abbildung->anfang, stapel) << "overflow: the stack copy starts at the mapping above RSP";
+    EXPECT_EQ(abbildung->anfang, stapel) << "overflow: the stack copy starts at the mapping above RSP "
+                                         << std::hex << rsp;
   } else {
-    EXPECT_TRUE(stapel <= rsp && rsp < stapel + faden.Stack.Memory.DataSize) << "RSP not in the stack copy";
+    EXPECT_TRUE(stapel <= rsp && rsp < stapel + faden.Stack.Memory.DataSize)
+        << "RSP " << std::hex << rsp << " not in the stack copy at " << stapel << " of "
+        << faden.Stack.Memory.DataSize << " bytes";
   }
   ASSERT_EQ(dump.speicher.size(), 1u);
   EXPECT_EQ(dump.speicher[0].StartOfMemoryRange, stapel);
