@@ -127,7 +127,14 @@ class EingabeAnzeige : public ::testing::Test {
     g_log.clear();
     g_glfwFehler.clear();
     glfwSetErrorCallback([](int code, const char* text) { g_glfwFehler.push_back(std::to_string(code) + ": " + text); });
-    ASSERT_EQ(glfwInit(), GLFW_TRUE) << "no display? " << Liste(g_glfwFehler);
+    // Opening the display right after the previous test closed it failed once in a while on a busy
+    // Xvfb ("Failed to open display"): a few tries, then a clear failure.
+    int geoeffnet = GLFW_FALSE;
+    for (int versuch = 0; versuch < 20 && geoeffnet != GLFW_TRUE; ++versuch) {
+      if (versuch > 0) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      geoeffnet = glfwInit();
+    }
+    ASSERT_EQ(geoeffnet, GLFW_TRUE) << "no display? " << Liste(g_glfwFehler);
     glfwWindowHint(GLFW_CLIENT_API, GLFW_NO_API);
     fenster_ = glfwCreateWindow(640, 480, "eingabe_anzeige", nullptr, nullptr);
     ASSERT_NE(fenster_, nullptr) << Liste(g_glfwFehler);
