@@ -209,13 +209,15 @@ bool Zarvo_GfxAtlas::VersucheNeuplatzierung(const Zarvo_Bild& quelle, const std:
   return true;
 }
 
+bool Zarvo_GfxAtlas::MeldeKantenGrenze(uint64_t groessteKante) {
+  g_Log.Schreibe("!Zarvo_GfxAtlas: Atlas kann nicht über %llu Pixel Kantenlänge wachsen.",
+                 static_cast<unsigned long long>(groessteKante));
+  return false;
+}
+
 bool Zarvo_GfxAtlas::PlatziereAlleNeu(uint64_t breite, uint64_t hoehe) {
   const uint64_t groessteKante = Zarvo_Bild::GibMaxKantenlaenge();
-  if (std::max(breite, hoehe) > groessteKante) {
-    g_Log.Schreibe("!Zarvo_GfxAtlas: Atlas kann nicht über %llu Pixel Kantenlänge wachsen.",
-                   static_cast<unsigned long long>(groessteKante));
-    return false;
-  }
+  if (std::max(breite, hoehe) > groessteKante) return MeldeKantenGrenze(groessteKante);
   Zarvo_Bild alt = std::move(bild);
   TPlatz altPlatz = platz;
   const std::vector<Neuplatzierung> liste = LebendeEintraege();
@@ -225,9 +227,7 @@ bool Zarvo_GfxAtlas::PlatziereAlleNeu(uint64_t breite, uint64_t hoehe) {
       bild = std::move(alt);
       platz = std::move(altPlatz);
       for (const Neuplatzierung& n : liste) SetzeEintrag(n.index, n.alt);
-      g_Log.Schreibe("!Zarvo_GfxAtlas: Atlas kann nicht über %llu Pixel Kantenlänge wachsen.",
-                     static_cast<unsigned long long>(groessteKante));
-      return false;
+      return MeldeKantenGrenze(groessteKante);
     }
   }
   BildGeaendert();

@@ -80,6 +80,8 @@ class Zarvo_GfxAtlas {
   Eintrag BaueEintrag(uint64_t x, uint64_t y, uint64_t w, uint64_t h) const;
   std::vector<Neuplatzierung> LebendeEintraege() const;
   bool PlatziereAlleNeu(uint64_t breite, uint64_t hoehe);
+  // Writes the line for growth beyond the largest edge; always false.
+  static bool MeldeKantenGrenze(uint64_t groessteKante);
   bool VersucheNeuplatzierung(const Zarvo_Bild& quelle, const std::vector<Neuplatzierung>& liste, uint64_t breite,
                               uint64_t hoehe);
   void ErzeugeLeeresBild(uint64_t breite, uint64_t hoehe);
