@@ -1,4 +1,6 @@
 // The '#' directives: conditionals, define/undef, include, line, pragma, error and assert.
+#include <algorithm>
+
 #include "CppZustand.h"
 
 namespace cpp {
@@ -125,11 +127,11 @@ void Zustand::direktive() {
     const std::string text = OhneRandBlanks(expandiereText(rest, false));
     size_t i = 0;
     int64_t nummer = 0;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9' && nummer < 0x7FFFFFFF) nummer = nummer * 10 + (text[i++] - '0');
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9' && nummer <= MAX_ZEILE) nummer = nummer * 10 + (text[i++] - '0');
     if (i == 0) return melde(37, zeile.c_str());
     const int datei = aktuelleDatei();
     if (datei < 0) return;
-    eingaben[datei].naechsteZeile = int(nummer);
+    eingaben[datei].naechsteZeile = int(std::min<int64_t>(nummer, MAX_ZEILE));
     while (i < text.size() && IstBlank(static_cast<unsigned char>(text[i]))) ++i;
     if (i < text.size() && text[i] == '"') {
       const size_t schluss = text.find('"', i + 1);

@@ -44,7 +44,7 @@ bool Zustand::fuelle(Rahmen& r) {
     if (c == ENDE) {
       if (!gelesen) return false;
       r.puffer += '\n';
-      ++r.naechsteZeile;
+      r.naechsteZeile = FolgeZeile(r.naechsteZeile);
       return true;
     }
     if (!gelesen) r.zeile = zeile;
@@ -57,7 +57,7 @@ bool Zustand::fuelle(Rahmen& r) {
         r.rohZurueck = d;
     }
     if (c == '\n') {
-      ++r.naechsteZeile;
+      r.naechsteZeile = FolgeZeile(r.naechsteZeile);
       if (!r.puffer.empty() && r.puffer.back() == '\\') {
         r.puffer.pop_back();
         continue;

@@ -23,6 +23,10 @@ constexpr int MAX_VORDATEIEN = 20;
 constexpr int MAX_STAPEL = 64;       // #if value and operator stacks
 constexpr size_t MAX_MAKROTEXT = size_t(4) << 20;
 constexpr size_t MAX_RUECKGABE = size_t(1) << 20;
+// Line numbers stop here (also a #line beyond it), so counting on and `zeile + 1` never overflow.
+constexpr int MAX_ZEILE = 0x7FFFFFFE;
+
+inline int FolgeZeile(int zeile) { return zeile < MAX_ZEILE ? zeile + 1 : MAX_ZEILE; }
 
 enum class Art { Hauptleser, Datei, Makro, Rueckgabe, Text };
 

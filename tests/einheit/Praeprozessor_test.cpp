@@ -56,6 +56,8 @@ const Fall FAELLE[] = {
      MELDUNG(3, "Error", "#error directive encountered") MELDUNG(3, "Warning", "Unexpected text in #control line ignored"), 1},
     {"LineAendertNummerUndName", "#line 40 \"b\"\n__LINE__ __FILE__\n#error\n",
      "40 \"b\"\n", "cpp: \"b\", line 41: Error: #error directive encountered\n", 1},
+    {"LineNummerBleibtAmEndeStehen", "#line 2147483646\n__LINE__\n__LINE__\n#line 99999999999\n__LINE__\n#error\n",
+     "2147483646\n2147483646\n2147483646\n", "cpp: \"SpoeSpoe\", line 2147483646: Error: #error directive encountered\n", 1},
     {"PragmaGehtDurch", "#pragma pack_matrix( row_major)\n", "#pragma pack_matrix( row_major)\n", "", 0},
     {"UnbekannteDirektive", "#foo\n", "", MELDUNG(1, "Warning", "Illegal # command \"foo\""), 0},
     {"ElseOhneIf", "#else\n", "", MELDUNG(1, "Error", "#else must be in an #if"), 1},
@@ -180,6 +182,11 @@ TEST(PraeprozessorZeilenangaben, KurzeLueckenLeerLangeAlsAngabe) {
             "#line 1 \"SpoeSpoe\"\na\n\n\n\nb\n#line 12\nc\n");
   EXPECT_EQ(Praeprozessiere(text, {{CPPTAG_ZEILENANGABEN, 1}, {CPPTAG_ZEILENANGABE_MIT_LINE, 0}}).ausgabe,
             "# 1 \"SpoeSpoe\"\na\n\n\n\nb\n# 12\nc\n");
+}
+
+TEST(PraeprozessorZeilenangaben, GrosseLineNummerOhneUeberlauf) {
+  EXPECT_EQ(Praeprozessiere("#line 2147483647\na\nb\n", {{CPPTAG_ZEILENANGABEN, 1}}).ausgabe,
+            "#line 2147483646 \"SpoeSpoe\"\na\n#line 2147483646\nb\n");
 }
 
 TEST(PraeprozessorFaeden, ZweiLaeufeParallelWieNacheinander) {
