@@ -97,7 +97,19 @@ void Zustand::sende(const char* format, ...) {
 
 void Zustand::melde(int nummer, ...) {
   if (nummer < 0 || nummer > 66) nummer = 42;
+  if (nummer <= 34) ++fehler;
+  if (nummer >= 53) abbruch = true;
+  if (meldungenAbgeschnitten) return;
+
   const int datei = aktuelleDatei();
+  const std::vector<int> kette = umgebendeEingaben(datei);
+  if (meldezeilen + 1 + kette.size() > MAX_MELDEZEILEN) {
+    meldungenAbgeschnitten = true;
+    sende("cpp: too many messages, the rest are not shown\n");
+    return;
+  }
+  meldezeilen += 1 + kette.size();
+
   const std::string& name = datei >= 0 ? eingaben[datei].name : eingabeName;
   sende("%s\"%s\", line %d: %s: ", "cpp: ", name.c_str(), aktuelleZeile(), Schwere(nummer));
   va_list argumente;
@@ -109,13 +121,6 @@ void Zustand::melde(int nummer, ...) {
   va_end(argumente);
   sende("\n");
 
-  // Enclosing inputs, innermost first.
-  std::vector<int> kette;
-  for (int i = int(eingaben.size()) - 1; i >= 0; --i) {
-    if (i == datei) continue;
-    const cpp::Art a = eingaben[i].art;
-    if (a == cpp::Art::Makro || a == cpp::Art::Datei || a == cpp::Art::Hauptleser) kette.push_back(i);
-  }
   for (size_t k = 0; k < kette.size(); ++k) {
     const Rahmen& r = eingaben[kette[k]];
     const char* ende = k + 1 == kette.size() ? "." : ",";
@@ -124,9 +129,17 @@ void Zustand::melde(int nummer, ...) {
     else
       sende(" from file %s, line %d%s\n", r.name.c_str(), r.zeile, ende);
   }
+}
 
-  if (nummer <= 34) ++fehler;
-  if (nummer >= 53) abbruch = true;
+// The inputs enclosing the current file, innermost first: the chain a message lists.
+std::vector<int> Zustand::umgebendeEingaben(int datei) const {
+  std::vector<int> kette;
+  for (int i = int(eingaben.size()) - 1; i >= 0; --i) {
+    if (i == datei) continue;
+    const cpp::Art a = eingaben[i].art;
+    if (a == cpp::Art::Makro || a == cpp::Art::Datei || a == cpp::Art::Hauptleser) kette.push_back(i);
+  }
+  return kette;
 }
 
 }  // namespace cpp

@@ -25,6 +25,9 @@ constexpr size_t MAX_MAKROTEXT = size_t(4) << 20;
 constexpr size_t MAX_RUECKGABE = size_t(1) << 20;
 // Line numbers stop here (also a #line beyond it), so counting on and `zeile + 1` never overflow.
 constexpr int MAX_ZEILE = 0x7FFFFFFE;
+// Message lines one run writes at most: a message that would pass this is left out with all that
+// follow (one notice says so), so nested expansions that each warn cannot flood the sink.
+constexpr size_t MAX_MELDEZEILEN = 10000;
 
 inline int FolgeZeile(int zeile) { return zeile < MAX_ZEILE ? zeile + 1 : MAX_ZEILE; }
 
@@ -94,6 +97,8 @@ struct Zustand {
   std::string datum, uhrzeit;
   int fehler = 0;
   bool abbruch = false;
+  size_t meldezeilen = 0;
+  bool meldungenAbgeschnitten = false;
   size_t makroText = 0;
   int sperreAb = -1;        // index of the outermost frame of a recursive chain; -1: none
   Art letzteArt = Art::Text;
@@ -111,6 +116,7 @@ struct Zustand {
 
   // Messages (CppMeldungen.cpp).
   void melde(int nummer, ...);
+  std::vector<int> umgebendeEingaben(int datei) const;
   void sende(const char* format, ...);
 
   // Input (CppEingabe.cpp).

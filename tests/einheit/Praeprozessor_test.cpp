@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <thread>
 
 #include "PraeprozessorHilfe.h"
@@ -187,6 +188,19 @@ TEST(PraeprozessorZeilenangaben, KurzeLueckenLeerLangeAlsAngabe) {
 TEST(PraeprozessorZeilenangaben, GrosseLineNummerOhneUeberlauf) {
   EXPECT_EQ(Praeprozessiere("#line 2147483647\na\nb\n", {{CPPTAG_ZEILENANGABEN, 1}}).ausgabe,
             "#line 2147483646 \"SpoeSpoe\"\na\n#line 2147483646\nb\n");
+}
+
+TEST(PraeprozessorMeldungen, WarnungenJeVerschachtelungFluteNichtDieSenke) {
+  // Every level of this expansion warns with a chain one longer: about 500,000 lines unbounded.
+  const CppLauf l = Praeprozessiere("#define A(x) A A(x)\nA(1)\nz\n");
+  const size_t zeilen = size_t(std::count(l.meldungen.begin(), l.meldungen.end(), '\n'));
+  EXPECT_LE(zeilen, 10001u);
+  EXPECT_GT(zeilen, 9000u);
+  const std::string hinweis = "cpp: too many messages, the rest are not shown\n";
+  ASSERT_GE(l.meldungen.size(), hinweis.size());
+  EXPECT_EQ(l.meldungen.substr(l.meldungen.size() - hinweis.size()), hinweis);
+  EXPECT_EQ(l.ergebnis, 1);  // the recursion error still counts
+  EXPECT_EQ(l.ausgabe.substr(l.ausgabe.size() - 2), "z\n");
 }
 
 TEST(PraeprozessorFaeden, ZweiLaeufeParallelWieNacheinander) {
