@@ -582,6 +582,7 @@ HRESULT Geraet::Clear(DWORD anzahl, const RECT* rechtecke, DWORD flags, D3DCOLOR
   if (flags & D3DCLEAR_ZBUFFER) maske |= GL_DEPTH_BUFFER_BIT;
   glClear(maske);
   glDisable(GL_SCISSOR_TEST);
+  if (flags & D3DCLEAR_TARGET) MarkiereZielMips();
   schatten.gueltig = false;  // masks were changed
   schatten.viewport = viewport;
   return D3D_OK;
@@ -972,9 +973,14 @@ HRESULT Geraet::DrawIndexedPrimitive(D3DPRIMITIVETYPE typ, INT basisVertex, UINT
   const GLsizei anzahl = GLsizei(anzahlPrimitive * 3);
   if (instanzen) glDrawElementsInstancedBaseVertex(GL_TRIANGLES, anzahl, indexTyp, start, GLsizei(instanzen), basisVertex);
   else glDrawElementsBaseVertex(GL_TRIANGLES, anzahl, indexTyp, start, basisVertex);
+  MarkiereZielMips();
+  return D3D_OK;
+}
+
+// Level 0 of an automatic chain was drawn into or cleared: its smaller levels follow before the next sampling.
+void Geraet::MarkiereZielMips() {
   for (Objekt* z : renderZiele)
     if (z && AlsFlaeche(z)->textur && AlsFlaeche(z)->level == 0 && AlsFlaeche(z)->textur->autoMip) AlsFlaeche(z)->textur->mipsVeraltet = true;
-  return D3D_OK;
 }
 
 }  // namespace d3d9::gl33

@@ -303,6 +303,7 @@ class Geraet final : public IDirect3DDevice9 {
   void ViewportAuf(const Flaeche* ziel);
   void SchreibeGeraeteBlock();
   void LoeseZieleAuf();
+  void MarkiereZielMips();
   GLuint BaueFbo(const FboCache::key_type& schluessel);
   void LoeseViewportAuf();
   void LoeseBlendUndTiefeAuf();
