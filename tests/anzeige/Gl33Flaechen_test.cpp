@@ -39,6 +39,17 @@ class Gl33FlaechenTest : public Gl33Test {
     s->UnlockRect();
     return s;
   }
+  // A dynamic 8 x 8 texture, red, written through a lock.
+  IDirect3DTexture9* RoteTextur() {
+    IDirect3DTexture9* t = nullptr;
+    EXPECT_EQ(geraet->CreateTexture(8, 8, 1, D3DUSAGE_DYNAMIC, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &t, nullptr), D3D_OK);
+    if (t == nullptr) return nullptr;
+    D3DLOCKED_RECT gesperrt{};
+    EXPECT_EQ(t->LockRect(0, &gesperrt, nullptr, D3DLOCK_DISCARD), D3D_OK);
+    Fuelle(gesperrt, 8, 8, ROT);
+    t->UnlockRect(0);
+    return t;
+  }
   // An 8 x 8 texture drawn over the whole 64 x 48 back buffer with u from 0 to u1 (at u1 = 1 a
   // texel covers 8 x 6 pixels).
   void ZeichneTextur(IDirect3DTexture9* t, float u1 = 1) {
@@ -83,12 +94,9 @@ TEST_F(Gl33FlaechenTest, UpdateSurfaceSchreibtKleinereQuelleInDieEcke) {
 }
 
 TEST_F(Gl33FlaechenTest, TeilsperreBehaeltDieUebrigenTexel) {
-  IDirect3DTexture9* t = nullptr;
-  ASSERT_EQ(geraet->CreateTexture(8, 8, 1, D3DUSAGE_DYNAMIC, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &t, nullptr), D3D_OK);
+  IDirect3DTexture9* t = RoteTextur();
+  ASSERT_NE(t, nullptr);
   D3DLOCKED_RECT gesperrt{};
-  ASSERT_EQ(t->LockRect(0, &gesperrt, nullptr, D3DLOCK_DISCARD), D3D_OK);
-  Fuelle(gesperrt, 8, 8, ROT);
-  t->UnlockRect(0);
   const RECT rechteck{0, 0, 3, 5};
   ASSERT_EQ(t->LockRect(0, &gesperrt, &rechteck, 0), D3D_OK);
   Fuelle(gesperrt, 3, 5, GRUEN);
@@ -173,12 +181,9 @@ TEST_F(Gl33FlaechenTest, SamplerZustaendeWirkenErstBeimZeichnen) {
 }
 
 TEST_F(Gl33FlaechenTest, HauptspeicherMangelGibtOutOfMemory) {
-  IDirect3DTexture9* t = nullptr;
-  ASSERT_EQ(geraet->CreateTexture(8, 8, 1, D3DUSAGE_DYNAMIC, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &t, nullptr), D3D_OK);
+  IDirect3DTexture9* t = RoteTextur();
+  ASSERT_NE(t, nullptr);
   D3DLOCKED_RECT gesperrt{};
-  ASSERT_EQ(t->LockRect(0, &gesperrt, nullptr, D3DLOCK_DISCARD), D3D_OK);
-  Fuelle(gesperrt, 8, 8, ROT);
-  t->UnlockRect(0);
   IDirect3DTexture9* a8 = nullptr;
   ASSERT_EQ(geraet->CreateTexture(16, 8, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8, D3DPOOL_DEFAULT, &a8, nullptr), D3D_OK);
   IDirect3DSurface9* a8Ebene = nullptr;
