@@ -9,6 +9,7 @@
 #include <array>
 #include <cmath>
 #include <functional>
+#include <stdexcept>
 
 #include "Screen3DFenster.h"
 #include "Zarvo_Renderziel.h"
