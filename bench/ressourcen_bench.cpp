@@ -1,12 +1,14 @@
 // Engine resource writes through the screen's drawing context against raw GL doing the same
 // upload in the same run: SchreibeInhalt of the line and particle buffer sizes against
 // glBufferData(NULL) + glBufferSubData, InternSchreibeInhalt of 512² and 2048² A8R8G8B8 on both
-// write paths against glTexSubImage2D, and LadeModellHoch of 10,000 vertices on the recording and
-// the OpenGL device against glBufferData. Needs DISPLAY (Xvfb); every GL benchmark ends with glFinish.
+// write paths against glTexSubImage2D, and LadeModellHoch of 10,000 vertices on the recording
+// device against the same buffers filled on it directly and on the OpenGL device against
+// glBufferData. Needs DISPLAY (Xvfb); every GL benchmark ends with glFinish.
 #include <benchmark/benchmark.h>
 #include <epoxy/gl.h>
 
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "Plattform/d3d9/d3d9.h"
@@ -130,6 +132,40 @@ void LadeModellHoch(benchmark::State& state, Backend backend) {
 void LadeModellHochNull(benchmark::State& state) { LadeModellHoch(state, Backend::Null); }
 void LadeModellHochGl33(benchmark::State& state) { LadeModellHoch(state, Backend::Gl33); }
 
+// The same bytes straight to the recording device, without the engine: a vertex and a 32-bit
+// index buffer created, locked, filled, unlocked and released.
+template <class Buffer, class Erzeuge>
+void FuelleNeuenBuffer(Erzeuge erzeuge, const void* daten, size_t bytes) {
+  Buffer* buffer = nullptr;
+  if (d3d9::FAILED(erzeuge(&buffer))) return;
+  void* ziel = nullptr;
+  if (d3d9::SUCCEEDED(buffer->Lock(0, 0, &ziel, 0))) {
+    std::memcpy(ziel, daten, bytes);
+    buffer->Unlock();
+  }
+  buffer->Release();
+}
+
+void NullGeraetModell(benchmark::State& state) {
+  Zarvo_ZeichenKontext* kontext = Kontext(Backend::Null);
+  if (!Bereit(state, kontext)) return;
+  static const ModellDaten daten;
+  d3d9::IDirect3DDevice9* geraet = kontext->impl.geraet;
+  const d3d9::UINT vertexBytes = d3d9::UINT(daten.vertices.size() * sizeof(Spiel::WeltVertex));
+  const d3d9::UINT indexBytes = d3d9::UINT(daten.indizes.size() * 4);
+  for (auto _ : state) {
+    FuelleNeuenBuffer<d3d9::IDirect3DVertexBuffer9>(
+        [&](d3d9::IDirect3DVertexBuffer9** b) { return geraet->CreateVertexBuffer(vertexBytes, d3d9::D3DUSAGE_WRITEONLY, 0, d3d9::D3DPOOL_DEFAULT, b, nullptr); },
+        daten.vertices.data(), vertexBytes);
+    FuelleNeuenBuffer<d3d9::IDirect3DIndexBuffer9>(
+        [&](d3d9::IDirect3DIndexBuffer9** b) {
+          return geraet->CreateIndexBuffer(indexBytes, d3d9::D3DUSAGE_WRITEONLY, d3d9::D3DFMT_INDEX32, d3d9::D3DPOOL_DEFAULT, b, nullptr);
+        },
+        daten.indizes.data(), indexBytes);
+  }
+  state.SetBytesProcessed(int64_t(state.iterations()) * daten.Bytes());
+}
+
 // The same bytes as two new static GL buffers.
 void GlBufferDataModell(benchmark::State& state) {
   if (!Bereit(state, Kontext(Backend::Gl33))) return;
@@ -154,6 +190,7 @@ BENCHMARK(GlBufferSubData)->Arg(0x16000)->Arg(0xC0000);
 BENCHMARK(InternSchreibeInhalt)->Args({512, 1})->Args({512, 0})->Args({2048, 1})->Args({2048, 0});
 BENCHMARK(GlTexSubImage2D)->Arg(512)->Arg(2048);
 BENCHMARK(LadeModellHochNull);
+BENCHMARK(NullGeraetModell);
 BENCHMARK(LadeModellHochGl33);
 BENCHMARK(GlBufferDataModell);
 

@@ -400,6 +400,10 @@ class IDirect3DDevice9 : public IUnknown {
   virtual void SimulateDeviceLost(UINT abfragen) = 0;
   // Bytes that default-pool objects may hold; 0 = no limit.
   virtual void SetVideoMemoryBudget(uint64_t bytes) = 0;
+  // Largest main-memory allocation a creation or lock may make (level contents, lock staging,
+  // system-memory surfaces, buffer contents); a larger one answers E_OUTOFMEMORY as when main
+  // memory runs out. 0 = no limit.
+  virtual void SetHostMemoryLimit(uint64_t bytes) = 0;
 };
 
 class IDirect3D9 : public IUnknown {

@@ -58,15 +58,18 @@ UINT BitsProPixel(D3DFORMAT format) {
   }
 }
 
-UINT ZeilenAbstand(D3DFORMAT format, UINT breite) {
-  if (IstDxt(format)) return ((breite + 3) / 4) * (format == D3DFMT_DXT1 ? 8 : 16);
-  return breite * (BitsProPixel(format) / 8);
+namespace {
+// Bytes of one row (DXT: one row of 4 x 4 blocks), without overflow for any width.
+uint64_t ZeilenBytes(D3DFORMAT format, UINT breite) {
+  if (IstDxt(format)) return (uint64_t(breite) + 3) / 4 * (format == D3DFMT_DXT1 ? 8 : 16);
+  return uint64_t(breite) * (BitsProPixel(format) / 8);
 }
+}  // namespace
 
-UINT Zeilen(D3DFORMAT format, UINT hoehe) { return IstDxt(format) ? (hoehe + 3) / 4 : hoehe; }
+UINT ZeilenAbstand(D3DFORMAT format, UINT breite) { return UINT(ZeilenBytes(format, breite)); }
 
-uint64_t EbenenGroesse(D3DFORMAT format, UINT breite, UINT hoehe) {
-  return uint64_t(ZeilenAbstand(format, breite)) * Zeilen(format, hoehe);
-}
+UINT Zeilen(D3DFORMAT format, UINT hoehe) { return IstDxt(format) ? UINT((uint64_t(hoehe) + 3) / 4) : hoehe; }
+
+uint64_t EbenenGroesse(D3DFORMAT format, UINT breite, UINT hoehe) { return ZeilenBytes(format, breite) * Zeilen(format, hoehe); }
 
 }  // namespace d3d9

@@ -42,6 +42,11 @@ HRESULT Belaste(Konto& konto, uint64_t bytes) {
   return D3D_OK;
 }
 
+void BelegeHostSpeicher(const Konto& konto, std::vector<uint8_t>& speicher, uint64_t bytes) {
+  if ((konto.hostGrenze != 0 && bytes > konto.hostGrenze) || bytes > speicher.max_size()) throw std::bad_alloc();
+  speicher.assign(size_t(bytes), 0);
+}
+
 void Binde(Objekt*& platz, Objekt* neu) {
   if (platz == neu) return;
   if (neu) {

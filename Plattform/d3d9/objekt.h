@@ -1,11 +1,15 @@
 #pragma once
-// What both back ends' objects share: Direct3D's reference rules and the charge of default-pool
-// objects against the video-memory budget.
+// What both back ends' objects share: Direct3D's reference rules, the charge of default-pool
+// objects against the video-memory budget, and main memory for host copies.
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <new>
 #include <set>
 #include <string>
+#include <type_traits>
+#include <utility>
+#include <vector>
 
 #include "Plattform/d3d9/d3d9.h"
 
@@ -18,6 +22,7 @@ class Objekt;
 struct Konto {
   uint64_t budget = 0;
   uint64_t belegt = 0;
+  uint64_t hostGrenze = 0;  // largest host allocation allowed; 0 = no limit
   std::set<Objekt*> lebende;
 };
 
@@ -58,5 +63,48 @@ std::map<DWORD, DWORD> VorgabeSamplerZustaende();
 std::string ResetHindernisse(const Konto& konto);
 // Charges `bytes` unless the budget (0 = none) would be passed.
 HRESULT Belaste(Konto& konto, uint64_t bytes);
+
+// Makes `speicher` hold `bytes` zeroed bytes of main memory (level contents, lock staging,
+// system-memory surfaces, buffer contents). Throws std::bad_alloc when they cannot be had, also
+// past the account's host limit, which simulates main memory running out.
+void BelegeHostSpeicher(const Konto& konto, std::vector<uint8_t>& speicher, uint64_t bytes);
+
+// Runs `schritt` (returning an HRESULT); main memory running out inside it answers E_OUTOFMEMORY.
+template <class Schritt>
+HRESULT OhneSpeichermangel(Schritt&& schritt) {
+  try {
+    return schritt();
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  }
+}
+
+// A new object in three steps, with nothing left behind when one fails: its host part from
+// `bau` (E_OUTOFMEMORY when main memory runs out), the charge of `kosten` against the budget, and
+// its device memory from `geraeteSpeicher(objekt)`, which answers D3D_OK or the allocation's error.
+template <class Schnittstelle, class Bau, class GeraeteSpeicher>
+HRESULT ErzeugeObjekt(Konto& konto, uint64_t kosten, Schnittstelle** aus, Bau&& bau, GeraeteSpeicher&& geraeteSpeicher) {
+  std::unique_ptr<std::remove_pointer_t<decltype(bau())>> neu;
+  HRESULT hr = OhneSpeichermangel([&] {
+    neu.reset(bau());
+    return D3D_OK;
+  });
+  if (SUCCEEDED(hr)) hr = Belaste(konto, kosten);
+  if (FAILED(hr)) return hr;
+  hr = geraeteSpeicher(*neu);
+  if (FAILED(hr)) {
+    konto.belegt -= kosten;
+    return hr;
+  }
+  neu->kosten = kosten;
+  *aus = neu.release();
+  return D3D_OK;
+}
+
+// The same for objects without device memory of their own.
+template <class Schnittstelle, class Bau>
+HRESULT ErzeugeObjekt(Konto& konto, uint64_t kosten, Schnittstelle** aus, Bau&& bau) {
+  return ErzeugeObjekt(konto, kosten, aus, std::forward<Bau>(bau), [](auto&) { return D3D_OK; });
+}
 
 }  // namespace d3d9

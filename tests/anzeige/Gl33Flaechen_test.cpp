@@ -1,6 +1,6 @@
 // Surface transfers on the OpenGL device: UpdateSurface into the top-left corner of a larger
-// level, partial locks that keep the other texels, writes into a locked back buffer, and
-// GetRenderTargetData of an A8 target.
+// level, partial locks that keep the other texels, writes into a locked back buffer,
+// GetRenderTargetData of an A8 target, and main memory running out under all of them.
 #include <cstring>
 
 #include "Gl33Fenster.h"
@@ -38,6 +38,17 @@ class Gl33FlaechenTest : public Gl33Test {
     Fuelle(gesperrt, w, h, farbe);
     s->UnlockRect();
     return s;
+  }
+  // A dynamic 8 x 8 texture, red, written through a lock.
+  IDirect3DTexture9* RoteTextur() {
+    IDirect3DTexture9* t = nullptr;
+    EXPECT_EQ(geraet->CreateTexture(8, 8, 1, D3DUSAGE_DYNAMIC, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &t, nullptr), D3D_OK);
+    if (t == nullptr) return nullptr;
+    D3DLOCKED_RECT gesperrt{};
+    EXPECT_EQ(t->LockRect(0, &gesperrt, nullptr, D3DLOCK_DISCARD), D3D_OK);
+    Fuelle(gesperrt, 8, 8, ROT);
+    t->UnlockRect(0);
+    return t;
   }
   // An 8 x 8 texture drawn over the whole 64 x 48 back buffer with u from 0 to u1 (at u1 = 1 a
   // texel covers 8 x 6 pixels).
@@ -83,12 +94,9 @@ TEST_F(Gl33FlaechenTest, UpdateSurfaceSchreibtKleinereQuelleInDieEcke) {
 }
 
 TEST_F(Gl33FlaechenTest, TeilsperreBehaeltDieUebrigenTexel) {
-  IDirect3DTexture9* t = nullptr;
-  ASSERT_EQ(geraet->CreateTexture(8, 8, 1, D3DUSAGE_DYNAMIC, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &t, nullptr), D3D_OK);
+  IDirect3DTexture9* t = RoteTextur();
+  ASSERT_NE(t, nullptr);
   D3DLOCKED_RECT gesperrt{};
-  ASSERT_EQ(t->LockRect(0, &gesperrt, nullptr, D3DLOCK_DISCARD), D3D_OK);
-  Fuelle(gesperrt, 8, 8, ROT);
-  t->UnlockRect(0);
   const RECT rechteck{0, 0, 3, 5};
   ASSERT_EQ(t->LockRect(0, &gesperrt, &rechteck, 0), D3D_OK);
   Fuelle(gesperrt, 3, 5, GRUEN);
@@ -170,4 +178,40 @@ TEST_F(Gl33FlaechenTest, SamplerZustaendeWirkenErstBeimZeichnen) {
   EXPECT_EQ(Pixel(40, 20), GRUEN);
   EXPECT_EQ(Pixel(60, 20), GRUEN);
   t->Release();
+}
+
+TEST_F(Gl33FlaechenTest, HauptspeicherMangelGibtOutOfMemory) {
+  IDirect3DTexture9* t = RoteTextur();
+  ASSERT_NE(t, nullptr);
+  D3DLOCKED_RECT gesperrt{};
+  IDirect3DTexture9* a8 = nullptr;
+  ASSERT_EQ(geraet->CreateTexture(16, 8, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8, D3DPOOL_DEFAULT, &a8, nullptr), D3D_OK);
+  IDirect3DSurface9* a8Ebene = nullptr;
+  a8->GetSurfaceLevel(0, &a8Ebene);
+  IDirect3DSurface9* a8Kopie = nullptr;
+  ASSERT_EQ(geraet->CreateOffscreenPlainSurface(16, 8, D3DFMT_A8, D3DPOOL_SYSTEMMEM, &a8Kopie, nullptr), D3D_OK);
+
+  // 200 bytes of main memory at a time: the 256-byte staging copy of a lock, a 256-byte
+  // system-memory surface and the 512-byte read-back of the A8 target cannot be had.
+  geraet->SetHostMemoryLimit(200);
+  IDirect3DSurface9* system = nullptr;
+  EXPECT_EQ(geraet->CreateOffscreenPlainSurface(8, 8, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, &system, nullptr), E_OUTOFMEMORY);
+  EXPECT_EQ(system, nullptr);
+  EXPECT_EQ(t->LockRect(0, &gesperrt, nullptr, D3DLOCK_DISCARD), E_OUTOFMEMORY);
+  const RECT ecke{0, 0, 2, 2};
+  EXPECT_EQ(t->LockRect(0, &gesperrt, &ecke, 0), E_OUTOFMEMORY);
+  EXPECT_EQ(geraet->GetRenderTargetData(a8Ebene, a8Kopie), E_OUTOFMEMORY);
+  // Device memory needs no host copy.
+  IDirect3DTexture9* noch = nullptr;
+  ASSERT_EQ(geraet->CreateTexture(8, 8, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &noch, nullptr), D3D_OK);
+
+  // Nothing stayed locked and the texture kept its texels.
+  geraet->SetHostMemoryLimit(0);
+  ASSERT_EQ(t->LockRect(0, &gesperrt, &ecke, 0), D3D_OK);
+  Fuelle(gesperrt, 2, 2, GRUEN);
+  EXPECT_EQ(t->UnlockRect(0), D3D_OK);
+  EXPECT_EQ(geraet->GetRenderTargetData(a8Ebene, a8Kopie), D3D_OK);
+  ZeichneTextur(t);
+  PruefeEcke(2, 2, GRUEN, ROT);
+  for (IUnknown* o : std::initializer_list<IUnknown*>{a8Kopie, a8Ebene, a8, noch, t}) o->Release();
 }

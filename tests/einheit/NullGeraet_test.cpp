@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 
 #include "Plattform/d3d9/null/NullGeraet.h"
 #include "Plattform/d3dx9/d3dx9.h"
@@ -23,6 +24,17 @@ D3DPRESENT_PARAMETERS Parameter(UINT breite, UINT hoehe, D3DFORMAT format = D3DF
   p.Flags = D3DPRESENTFLAG_LOCKABLE_BACKBUFFER;
   p.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
   return p;
+}
+
+// A creation into a typed pointer whose object is handed on as IUnknown.
+template <class T, class Aufruf>
+std::function<HRESULT(IUnknown*&)> Erzeugung(Aufruf aufruf) {
+  return [aufruf](IUnknown*& aus) {
+    T* objekt = nullptr;
+    const HRESULT hr = aufruf(&objekt);
+    aus = objekt;
+    return hr;
+  };
 }
 
 class NullGeraetTest : public ::testing::Test {
@@ -105,6 +117,43 @@ TEST_F(NullGeraetTest, BelastungNachArt) {
   ASSERT_EQ(geraet->CreateTexture(64, 64, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, &system, nullptr), D3D_OK);
   EXPECT_EQ(null_->konto->belegt, 0u);  // only the default pool is charged
   system->Release();
+}
+
+TEST_F(NullGeraetTest, HauptspeicherMangelGibtOutOfMemoryOhneReste) {
+  // Each creation needs a host allocation of 4096 bytes or more (its contents); 2048 are allowed.
+  struct Fall {
+    const char* name;
+    std::function<HRESULT(IUnknown*&)> erzeuge;
+  };
+  const std::vector<Fall> faelle = {
+      {"CreateTexture", Erzeugung<IDirect3DTexture9>([&](auto o) { return geraet->CreateTexture(32, 32, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, o, nullptr); })},
+      {"CreateCubeTexture", Erzeugung<IDirect3DCubeTexture9>([&](auto o) { return geraet->CreateCubeTexture(32, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, o, nullptr); })},
+      {"CreateVertexBuffer", Erzeugung<IDirect3DVertexBuffer9>([&](auto o) { return geraet->CreateVertexBuffer(4096, 0, 0, D3DPOOL_DEFAULT, o, nullptr); })},
+      {"CreateIndexBuffer", Erzeugung<IDirect3DIndexBuffer9>([&](auto o) { return geraet->CreateIndexBuffer(4096, 0, D3DFMT_INDEX16, D3DPOOL_DEFAULT, o, nullptr); })},
+      {"CreateDepthStencilSurface", Erzeugung<IDirect3DSurface9>([&](auto o) { return geraet->CreateDepthStencilSurface(32, 32, D3DFMT_D32, D3DMULTISAMPLE_NONE, 0, 0, o, nullptr); })},
+      {"CreateOffscreenPlainSurface", Erzeugung<IDirect3DSurface9>([&](auto o) { return geraet->CreateOffscreenPlainSurface(32, 32, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, o, nullptr); })},
+  };
+  const size_t lebendVorher = null_->konto->lebende.size();
+  geraet->SetVideoMemoryBudget(1 << 20);
+  for (const Fall& f : faelle) {
+    SCOPED_TRACE(f.name);
+    geraet->SetHostMemoryLimit(2048);
+    IUnknown* objekt = nullptr;
+    EXPECT_EQ(f.erzeuge(objekt), E_OUTOFMEMORY);
+    EXPECT_EQ(objekt, nullptr);
+    EXPECT_EQ(null_->konto->belegt, 0u);  // nothing charged
+    EXPECT_EQ(null_->konto->lebende.size(), lebendVorher);  // no object or level left behind
+    EXPECT_EQ(welt->Aufrufe(f.name).back().ergebnis, E_OUTOFMEMORY);
+    geraet->SetHostMemoryLimit(0);
+    ASSERT_EQ(f.erzeuge(objekt), D3D_OK);
+    objekt->Release();
+    EXPECT_EQ(null_->konto->belegt, 0u);
+  }
+  // A size past what a vector can hold fails before anything is allocated.
+  std::vector<uint8_t> speicher;
+  EXPECT_THROW(BelegeHostSpeicher(*null_->konto, speicher, ~uint64_t(0)), std::bad_alloc);
+  // Textures beyond the caps are refused, as Direct3D does, before any memory is asked for.
+  Textur(8193, 4, 0, 1, D3DERR_INVALIDCALL);
 }
 
 TEST_F(NullGeraetTest, FehlerSkriptGiltFuerDieNaechstenAufrufe) {

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <random>
 #include <vector>
 
@@ -11,7 +12,9 @@
 #include "Zarvo_Bild.h"
 #include "Zarvo_Renderziel.h"
 #include "Zarvo_Start.h"
+#include "Zarvo_IndexBuffer.h"
 #include "Zarvo_Textur.h"
+#include "Zarvo_VertexBuffer.h"
 #include "Zarvo_WuerfelTextur.h"
 #include "Zarvo_ZBuffer.h"
 
@@ -325,6 +328,68 @@ TEST_F(TexturTest, TiefenpufferUndRenderzielFehler) {
   EXPECT_EQ(Pruefzeilen(), 1u);
   EXPECT_EQ(rz8->zustand, Zarvo_BasisObjekt::ZUSTAND_BEREIT);
   for (Zarvo_BasisObjekt* o : std::initializer_list<Zarvo_BasisObjekt*>{rz8, rz, fehlt, gross, z2, z, alt}) kontext->GibFrei(o);
+  g_Zeit.zeit = 0;
+}
+
+// Main memory running out on the device is no shortage of video memory: nothing is evicted, the
+// creation gives up at once with its class's line, and the next use after memory returns creates
+// the object with its contents.
+TEST_F(TexturTest, HauptspeicherMangelLagertNichtsAus) {
+  std::vector<uint8_t> daten(64 * 64 * 4, 0x5C);
+  Zarvo_Bild bild = Muster(64, 64, 1, 11);
+  struct Fall {
+    const char* name;
+    const char* methode;
+    const char* zeile;
+    std::function<Zarvo_BasisObjekt*()> erzeuge;
+  };
+  const std::vector<Fall> faelle = {
+      {"Textur", "CreateTexture", "!Zarvo_Textur::Benutzen(): Erzeugung der Textur gescheitert. Rückgabewert: -2147024882",
+       [&] { return kontext->ErzeugeTextur(64, 64, 1, 0, Zarvo_TexturVorgabe(bild, 0)); }},
+      {"WuerfelTextur", "CreateCubeTexture", "!Zarvo_WuerfelTextur::Benutzen(): Erzeugung der CubeMap gescheitert.",
+       [&] { return kontext->ErzeugeWuerfelTextur(64, 1, DYN, {}); }},
+      {"ZBuffer", "CreateDepthStencilSurface", "!Zarvo_ZBuffer::Benutzen( 64, 64): Failed to create zbuffer of these properties.",
+       [&] { return kontext->ErzeugeZBuffer(64, 64); }},
+      {"VertexBuffer", "CreateVertexBuffer", "!Zarvo_VertexBuffer::Zarvo_VertexBuffer( 16384): Failed to create vertex buffer",
+       [&] { return kontext->ErzeugeVertexBuffer(0, 0, {daten.data(), daten.size(), 0}); }},
+      {"IndexBuffer", "CreateIndexBuffer", "!Zarvo_IndexBuffer::Zarvo_IndexBuffer( 16384): Failed to create index buffer",
+       [&] { return kontext->ErzeugeIndexBuffer(0, 1, {daten.data(), daten.size(), 0}); }},
+  };
+  for (const Fall& f : faelle) {
+    SCOPED_TRACE(f.name);
+    g_Zeit.zeit = SekundenAlsTicks(1);
+    Zarvo_Textur* alt = kontext->ErzeugeTextur(16, 16, 1, DYN, {});  // evictable: 10 s old below
+    g_Zeit.zeit = SekundenAlsTicks(11);
+    Geraet().SetHostMemoryLimit(8192);
+    Welt().Leere();
+    log.zeilen.clear();
+    Zarvo_BasisObjekt* neu = f.erzeuge();
+    EXPECT_EQ(neu->zustand, Zarvo_BasisObjekt::ZUSTAND_FEHLT);
+    ASSERT_EQ(Welt().Anzahl(f.methode), 1);  // no retry
+    EXPECT_EQ(Welt().Aufrufe(f.methode)[0].ergebnis, E_OUTOFMEMORY);
+    EXPECT_EQ(alt->zustand, Zarvo_BasisObjekt::ZUSTAND_BEREIT);
+    EXPECT_FALSE(log.EnthaeltTeil("VideoRAM"));
+    EXPECT_TRUE(log.Enthaelt(f.zeile));
+    EXPECT_FALSE(log.EnthaeltTeil("Texturzugriff gescheitert"));  // no write into a missing texture
+    Geraet().SetHostMemoryLimit(0);
+    neu->Benutzen();
+    EXPECT_EQ(neu->zustand, Zarvo_BasisObjekt::ZUSTAND_BEREIT);
+    kontext->GibFrei(neu);
+    kontext->GibFrei(alt);
+  }
+  // The contents kept meanwhile arrive with the late creation.
+  Geraet().SetHostMemoryLimit(8192);
+  Zarvo_Textur* t = kontext->ErzeugeTextur(64, 64, 1, 0, Zarvo_TexturVorgabe(bild, 0));
+  Zarvo_VertexBuffer* vb = kontext->ErzeugeVertexBuffer(0, 0, {daten.data(), daten.size(), 0});
+  Geraet().SetHostMemoryLimit(0);
+  t->Benutzen();
+  vb->Benutzen();
+  ASSERT_NE(t->textur, nullptr);
+  EXPECT_EQ(0, std::memcmp(Geraetetextur(*t).Ebene(0)->bytes.data(), bild.Pixel(), 64 * 64 * 4));
+  ASSERT_NE(vb->buffer, nullptr);
+  EXPECT_EQ(dynamic_cast<null::VertexPuffer*>(vb->buffer)->bytes, daten);
+  kontext->GibFrei(t);
+  kontext->GibFrei(vb);
   g_Zeit.zeit = 0;
 }
 

@@ -5,9 +5,14 @@
 
 #include "NullKontext.h"
 #include "Zarvo_AlphaZustand.h"
+#include "Plattform/d3d9/shadercode.h"
 #include "Zarvo_Bild.h"
+#include "Zarvo_PixelShader.h"
+#include "Zarvo_Programm.h"
 #include "Zarvo_Sampler.h"
 #include "Zarvo_TiefeZustand.h"
+#include "Zarvo_VertexEingabe.h"
+#include "Zarvo_VertexShader.h"
 
 using namespace d3d9;
 using Kontext = Zarvo_ZeichenKontext;
@@ -411,6 +416,35 @@ TEST_F(ZeichenKontextTest, ZeichenVorbereitung) {
   kontext->EndeZeichnen();
   kontext->impl.SetStreamQuelle(0, nullptr, 0, 0);
   vb->Release();
+}
+
+TEST_F(ZeichenKontextTest, DeklarationsFehlerUebergehtDieShader) {
+  Zarvo_VertexEingabe* eingabe = kontext->ErzeugeVertexEingabe();
+  eingabe->AddKanal(0, 2, 0, false);
+  eingabe->Beenden();
+  Zarvo_VertexShader* vs = kontext->ErzeugeVertexShader();
+  Zarvo_PixelShader* ps = kontext->ErzeugePixelShader();
+  Zarvo_Programm* programm = kontext->ErzeugeProgramm(eingabe, vs, ps);
+  // Device shaders of its own, so that binding them would be a device call.
+  ShaderCode code;
+  code.quelle = "void main() {}";
+  code.stufe = ShaderStufe::Vertex;
+  ASSERT_EQ(geraet->CreateVertexShader(Kodiere(code).data(), &programm->geraeteVertexShader), D3D_OK);
+  code.stufe = ShaderStufe::Pixel;
+  ASSERT_EQ(geraet->CreatePixelShader(Kodiere(code).data(), &programm->geraetePixelShader), D3D_OK);
+  welt->Leere();
+  NeueZeilen();
+  welt->Scheitere("SetVertexDeclaration", 1, D3DERR_INVALIDCALL);
+  kontext->SetProgramm(programm);
+  EXPECT_EQ(welt->Anzahl("SetVertexDeclaration"), 1);
+  EXPECT_EQ(welt->Anzahl("SetVertexShader"), 0);
+  EXPECT_EQ(welt->Anzahl("SetPixelShader"), 0);
+  const std::vector<std::string> zeilen = NeueZeilen();
+  ASSERT_EQ(zeilen.size(), 1u);  // one line for the one failure
+  EXPECT_TRUE(BeginntMit(zeilen[0], "!Ausnahme \"Failed to set vertex input declaration.\""));
+  programm->geraeteVertexShader->Release();
+  programm->geraetePixelShader->Release();
+  for (Zarvo_BasisObjekt* o : std::initializer_list<Zarvo_BasisObjekt*>{programm, vs, ps, eingabe}) kontext->GibFrei(o);
 }
 
 TEST_F(ZeichenKontextTest, BindungenNurBeiAenderung) {

@@ -330,51 +330,15 @@ HRESULT Geraet::GetDeviceCaps(D3DCAPS9* caps) {
 
 HRESULT Geraet::CreateTexture(UINT breite, UINT hoehe, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool, IDirect3DTexture9** aus,
                               HANDLE*) {
-  const bool renderZiel = (usage & D3DUSAGE_RENDERTARGET) != 0;
-  const GlFormat f = TexturFormat(format, renderZiel);
+  const GlFormat f = TexturFormat(format, (usage & D3DUSAGE_RENDERTARGET) != 0);
   if (resetGescheitert || aus == nullptr || breite == 0 || hoehe == 0 || f.intern == 0 || !fenster->Aktuell()) return D3DERR_INVALIDCALL;
   const UINT kette = VolleKette(breite, hoehe);
   if (levels == 0 || levels > kette || (usage & D3DUSAGE_AUTOGENMIPMAP)) levels = kette;
   const uint64_t kosten = pool == D3DPOOL_DEFAULT ? TexturBytes(format, breite, hoehe, levels) : 0;
-  if (HRESULT hr = Belaste(*konto, kosten); FAILED(hr)) return hr;
-  while (glGetError() != GL_NO_ERROR) {
-  }
-  GLuint name = 0;
-  glGenTextures(1, &name);
-  glActiveTexture(ARBEITS_EINHEIT);
-  glBindTexture(GL_TEXTURE_2D, name);
-  for (UINT l = 0; l < levels; ++l) {
-    const UINT w = std::max(1u, breite >> l), h = std::max(1u, hoehe >> l);
-    if (f.komprimiert)
-      glCompressedTexImage2D(GL_TEXTURE_2D, GLint(l), f.intern, GLsizei(w), GLsizei(h), 0, GLsizei(EbenenGroesse(format, w, h)), nullptr);
-    else
-      glTexImage2D(GL_TEXTURE_2D, GLint(l), GLint(f.intern), GLsizei(w), GLsizei(h), 0, f.format, f.typ, nullptr);
-  }
-  if (HRESULT hr = PruefeSpeicher(name, LoescheTexturen); FAILED(hr)) {
-    konto->belegt -= kosten;
-    return hr;
-  }
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, GLint(levels - 1));
-  glTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_RGBA, f.swizzle);
-  auto* t = new Textur(konto, pool, kosten, "texture " + std::to_string(breite) + "x" + std::to_string(hoehe));
-  t->name = name;
-  t->format = format;
-  t->levels = levels;
-  t->autoMip = (usage & D3DUSAGE_AUTOGENMIPMAP) != 0;
-  t->fenster = fenster;
-  for (UINT l = 0; l < levels; ++l) {
-    auto e = std::make_unique<Flaeche>(konto, fenster, Flaeche::Art::Ebene, pool, 0, "level surface", format, std::max(1u, breite >> l),
-                                       std::max(1u, hoehe >> l), usage);
-    e->behaelter = t;
-    e->textur = t;
-    e->ziel = GL_TEXTURE_2D;
-    e->level = l;
-    e->lesePuffer = &leseFbo;
-    t->ebenen.push_back(std::move(e));
-  }
-  *aus = t;
-  return D3D_OK;
+  const TexturArt art = {GL_TEXTURE_2D, 1, breite, hoehe, levels, usage, format, pool};
+  return ErzeugeObjekt(
+      *konto, kosten, aus, [&] { return TexturHuelle<Textur>(art, "texture " + std::to_string(breite) + "x" + std::to_string(hoehe)); },
+      [&](Textur& t) { return LegeTexturAn(t, art); });
 }
 
 HRESULT Geraet::CreateCubeTexture(UINT kante, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool, IDirect3DCubeTexture9** aus,
@@ -384,56 +348,64 @@ HRESULT Geraet::CreateCubeTexture(UINT kante, UINT levels, DWORD usage, D3DFORMA
   const UINT kette = VolleKette(kante, kante);
   if (levels == 0 || levels > kette || (usage & D3DUSAGE_AUTOGENMIPMAP)) levels = kette;
   const uint64_t kosten = pool == D3DPOOL_DEFAULT ? 6 * TexturBytes(format, kante, kante, levels) : 0;
-  if (HRESULT hr = Belaste(*konto, kosten); FAILED(hr)) return hr;
+  const TexturArt art = {GL_TEXTURE_CUBE_MAP, 6, kante, kante, levels, usage, format, pool};
+  return ErzeugeObjekt(
+      *konto, kosten, aus, [&] { return TexturHuelle<WuerfelTextur>(art, "cube texture " + std::to_string(kante)); },
+      [&](WuerfelTextur& t) { return LegeTexturAn(t, art); });
+}
+
+// The host part of a texture: its fields and level surfaces (face * levels + level), no GL name yet.
+template <class T>
+T* Geraet::TexturHuelle(const TexturArt& art, std::string name) {
+  auto t = std::make_unique<T>(konto, art.pool, 0, std::move(name));
+  t->ziel = art.ziel;
+  t->format = art.format;
+  t->levels = art.levels;
+  t->autoMip = (art.usage & D3DUSAGE_AUTOGENMIPMAP) != 0;
+  t->fenster = fenster;
+  for (UINT s = 0; s < art.seiten; ++s)
+    for (UINT l = 0; l < art.levels; ++l) {
+      auto e = std::make_unique<Flaeche>(konto, fenster, Flaeche::Art::Ebene, art.pool, 0, "level surface", art.format,
+                                         std::max(1u, art.breite >> l), std::max(1u, art.hoehe >> l), art.usage);
+      e->behaelter = t.get();
+      e->textur = t.get();
+      e->ziel = art.seiten == 6 ? GL_TEXTURE_CUBE_MAP_POSITIVE_X + s : GL_TEXTURE_2D;
+      e->level = l;
+      e->lesePuffer = &leseFbo;
+      t->ebenen.push_back(std::move(e));
+    }
+  return t.release();
+}
+
+// The GL texture with every level and face allocated; the name goes to `kern` only on success.
+HRESULT Geraet::LegeTexturAn(TexturKern& kern, const TexturArt& art) {
+  const GlFormat f = TexturFormat(art.format, (art.usage & D3DUSAGE_RENDERTARGET) != 0);
   while (glGetError() != GL_NO_ERROR) {
   }
   GLuint name = 0;
   glGenTextures(1, &name);
   glActiveTexture(ARBEITS_EINHEIT);
-  glBindTexture(GL_TEXTURE_CUBE_MAP, name);
-  for (UINT s = 0; s < 6; ++s)
-    for (UINT l = 0; l < levels; ++l) {
-      const UINT k = std::max(1u, kante >> l);
+  glBindTexture(art.ziel, name);
+  for (UINT s = 0; s < art.seiten; ++s)
+    for (UINT l = 0; l < art.levels; ++l) {
+      const GLenum ziel = art.seiten == 6 ? GL_TEXTURE_CUBE_MAP_POSITIVE_X + s : GL_TEXTURE_2D;
+      const UINT w = std::max(1u, art.breite >> l), h = std::max(1u, art.hoehe >> l);
       if (f.komprimiert)
-        glCompressedTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + s, GLint(l), f.intern, GLsizei(k), GLsizei(k), 0,
-                               GLsizei(EbenenGroesse(format, k, k)), nullptr);
+        glCompressedTexImage2D(ziel, GLint(l), f.intern, GLsizei(w), GLsizei(h), 0, GLsizei(EbenenGroesse(art.format, w, h)), nullptr);
       else
-        glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + s, GLint(l), GLint(f.intern), GLsizei(k), GLsizei(k), 0, f.format, f.typ, nullptr);
+        glTexImage2D(ziel, GLint(l), GLint(f.intern), GLsizei(w), GLsizei(h), 0, f.format, f.typ, nullptr);
     }
-  if (HRESULT hr = PruefeSpeicher(name, LoescheTexturen); FAILED(hr)) {
-    konto->belegt -= kosten;
-    return hr;
-  }
-  glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAX_LEVEL, GLint(levels - 1));
-  glTexParameteriv(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_SWIZZLE_RGBA, f.swizzle);
-  auto* t = new WuerfelTextur(konto, pool, kosten, "cube texture " + std::to_string(kante));
-  t->name = name;
-  t->ziel = GL_TEXTURE_CUBE_MAP;
-  t->format = format;
-  t->levels = levels;
-  t->autoMip = (usage & D3DUSAGE_AUTOGENMIPMAP) != 0;
-  t->fenster = fenster;
-  for (UINT s = 0; s < 6; ++s)
-    for (UINT l = 0; l < levels; ++l) {
-      const UINT k = std::max(1u, kante >> l);
-      auto e = std::make_unique<Flaeche>(konto, fenster, Flaeche::Art::Ebene, pool, 0, "level surface", format, k, k, usage);
-      e->behaelter = t;
-      e->textur = t;
-      e->ziel = GL_TEXTURE_CUBE_MAP_POSITIVE_X + s;
-      e->level = l;
-      e->lesePuffer = &leseFbo;
-      t->ebenen.push_back(std::move(e));
-    }
-  *aus = t;
+  if (HRESULT hr = PruefeSpeicher(name, LoescheTexturen); FAILED(hr)) return hr;
+  glTexParameteri(art.ziel, GL_TEXTURE_BASE_LEVEL, 0);
+  glTexParameteri(art.ziel, GL_TEXTURE_MAX_LEVEL, GLint(art.levels - 1));
+  glTexParameteriv(art.ziel, GL_TEXTURE_SWIZZLE_RGBA, f.swizzle);
+  kern.name = name;
   return D3D_OK;
 }
 
 namespace {
-template <class P>
-HRESULT ErzeugePuffer(Konto& konto, const std::shared_ptr<Konto>& kontoZeiger, const std::shared_ptr<Fenster>& fenster, UINT laenge,
-                      DWORD usage, D3DPOOL pool, const char* name, P** aus) {
-  const uint64_t kosten = pool == D3DPOOL_DEFAULT ? laenge : 0;
-  if (HRESULT hr = Belaste(konto, kosten); FAILED(hr)) return hr;
+// The GL buffer of a vertex or index buffer.
+HRESULT LegePufferAn(GLuint& name, UINT laenge, DWORD usage) {
   while (glGetError() != GL_NO_ERROR) {
   }
   GLuint puffer = 0;
@@ -443,34 +415,31 @@ HRESULT ErzeugePuffer(Konto& konto, const std::shared_ptr<Konto>& kontoZeiger, c
   const GLenum fehler = glGetError();
   if (fehler != GL_NO_ERROR) {
     glDeleteBuffers(1, &puffer);
-    konto.belegt -= kosten;
     return fehler == GL_OUT_OF_MEMORY ? D3DERR_OUTOFVIDEOMEMORY : D3DERR_INVALIDCALL;
   }
-  *aus = new P(kontoZeiger, fenster, pool, laenge, name);
-  if (pool != D3DPOOL_DEFAULT) (*aus)->kosten = 0;
-  (*aus)->name = puffer;
+  name = puffer;
   return D3D_OK;
 }
 }  // namespace
 
 HRESULT Geraet::CreateVertexBuffer(UINT laenge, DWORD usage, DWORD, D3DPOOL pool, IDirect3DVertexBuffer9** aus, HANDLE*) {
   if (resetGescheitert || aus == nullptr || laenge == 0 || !fenster->Aktuell()) return D3DERR_INVALIDCALL;
-  VertexPuffer* p = nullptr;
-  const HRESULT hr = ErzeugePuffer(*konto, konto, fenster, laenge, usage, pool, "vertex buffer", &p);
-  if (SUCCEEDED(hr)) *aus = p;
-  return hr;
+  return ErzeugeObjekt(
+      *konto, pool == D3DPOOL_DEFAULT ? laenge : 0, aus, [&] { return new VertexPuffer(konto, fenster, pool, laenge, "vertex buffer"); },
+      [&](VertexPuffer& p) { return LegePufferAn(p.name, laenge, usage); });
 }
 
 HRESULT Geraet::CreateIndexBuffer(UINT laenge, DWORD usage, D3DFORMAT format, D3DPOOL pool, IDirect3DIndexBuffer9** aus, HANDLE*) {
   if (resetGescheitert || aus == nullptr || laenge == 0 || (format != D3DFMT_INDEX16 && format != D3DFMT_INDEX32) || !fenster->Aktuell())
     return D3DERR_INVALIDCALL;
-  IndexPuffer* p = nullptr;
-  const HRESULT hr = ErzeugePuffer(*konto, konto, fenster, laenge, usage, pool, "index buffer", &p);
-  if (SUCCEEDED(hr)) {
-    p->indexFormat = format;
-    *aus = p;
-  }
-  return hr;
+  return ErzeugeObjekt(
+      *konto, pool == D3DPOOL_DEFAULT ? laenge : 0, aus,
+      [&] {
+        auto* p = new IndexPuffer(konto, fenster, pool, laenge, "index buffer");
+        p->indexFormat = format;
+        return p;
+      },
+      [&](IndexPuffer& p) { return LegePufferAn(p.name, laenge, usage); });
 }
 
 HRESULT Geraet::CreateDepthStencilSurface(UINT breite, UINT hoehe, D3DFORMAT format, D3DMULTISAMPLE_TYPE, DWORD, BOOL,
@@ -478,25 +447,26 @@ HRESULT Geraet::CreateDepthStencilSurface(UINT breite, UINT hoehe, D3DFORMAT for
   const GLenum intern = TiefenFormat(format);
   if (resetGescheitert || aus == nullptr || breite == 0 || hoehe == 0 || intern == 0 || !fenster->Aktuell()) return D3DERR_INVALIDCALL;
   const uint64_t kosten = uint64_t(breite) * hoehe * (format == D3DFMT_D16 ? 2 : 4);
-  if (HRESULT hr = Belaste(*konto, kosten); FAILED(hr)) return hr;
-  while (glGetError() != GL_NO_ERROR) {
-  }
-  const GLuint rb = NeuerRenderbuffer(intern, breite, hoehe);
-  if (HRESULT hr = PruefeSpeicher(rb, LoescheRenderbuffer); FAILED(hr)) {
-    konto->belegt -= kosten;
-    return hr;
-  }
-  auto* f = new Flaeche(konto, fenster, Flaeche::Art::Renderbuffer, D3DPOOL_DEFAULT, kosten,
-                        "depth surface " + std::to_string(breite) + "x" + std::to_string(hoehe), format, breite, hoehe, D3DUSAGE_DEPTHSTENCIL);
-  f->renderbuffer = rb;
-  *aus = f;
-  return D3D_OK;
+  return ErzeugeObjekt(
+      *konto, kosten, aus,
+      [&] {
+        return new Flaeche(konto, fenster, Flaeche::Art::Renderbuffer, D3DPOOL_DEFAULT, 0,
+                           "depth surface " + std::to_string(breite) + "x" + std::to_string(hoehe), format, breite, hoehe, D3DUSAGE_DEPTHSTENCIL);
+      },
+      [&](Flaeche& f) {
+        while (glGetError() != GL_NO_ERROR) {
+        }
+        const GLuint rb = NeuerRenderbuffer(intern, breite, hoehe);
+        if (HRESULT hr = PruefeSpeicher(rb, LoescheRenderbuffer); FAILED(hr)) return hr;
+        f.renderbuffer = rb;
+        return D3D_OK;
+      });
 }
 
 HRESULT Geraet::CreateOffscreenPlainSurface(UINT breite, UINT hoehe, D3DFORMAT format, D3DPOOL pool, IDirect3DSurface9** aus, HANDLE*) {
   if (resetGescheitert || aus == nullptr || breite == 0 || hoehe == 0 || pool != D3DPOOL_SYSTEMMEM) return D3DERR_INVALIDCALL;
-  *aus = new Flaeche(konto, fenster, Flaeche::Art::System, pool, 0, "offscreen surface", format, breite, hoehe, 0);
-  return D3D_OK;
+  return ErzeugeObjekt(*konto, 0, aus,
+                       [&] { return new Flaeche(konto, fenster, Flaeche::Art::System, pool, 0, "offscreen surface", format, breite, hoehe, 0); });
 }
 
 HRESULT Geraet::UpdateSurface(IDirect3DSurface9* quelle, const RECT* quellRechteck, IDirect3DSurface9* ziel, const POINT* zielPunkt) {
@@ -517,9 +487,11 @@ HRESULT Geraet::GetRenderTargetData(IDirect3DSurface9* renderZiel, IDirect3DSurf
   if (!q || !z || !(q->usage & D3DUSAGE_RENDERTARGET) || z->artDerFlaeche != Flaeche::Art::System || q->format != z->format ||
       q->breite != z->breite || q->hoehe != z->hoehe || !fenster->Aktuell())
     return D3DERR_INVALIDCALL;
-  q->LiesPixel(leseFbo, z->speicher.data());
   zieleVeraendert = true;
-  return D3D_OK;
+  return OhneSpeichermangel([&] {
+    q->LiesPixel(leseFbo, z->speicher.data());
+    return D3D_OK;
+  });
 }
 
 // ---- bindings and states ----
@@ -610,6 +582,7 @@ HRESULT Geraet::Clear(DWORD anzahl, const RECT* rechtecke, DWORD flags, D3DCOLOR
   if (flags & D3DCLEAR_ZBUFFER) maske |= GL_DEPTH_BUFFER_BIT;
   glClear(maske);
   glDisable(GL_SCISSOR_TEST);
+  if (flags & D3DCLEAR_TARGET) MarkiereZielMips();
   schatten.gueltig = false;  // masks were changed
   schatten.viewport = viewport;
   return D3D_OK;
@@ -1000,9 +973,14 @@ HRESULT Geraet::DrawIndexedPrimitive(D3DPRIMITIVETYPE typ, INT basisVertex, UINT
   const GLsizei anzahl = GLsizei(anzahlPrimitive * 3);
   if (instanzen) glDrawElementsInstancedBaseVertex(GL_TRIANGLES, anzahl, indexTyp, start, GLsizei(instanzen), basisVertex);
   else glDrawElementsBaseVertex(GL_TRIANGLES, anzahl, indexTyp, start, basisVertex);
+  MarkiereZielMips();
+  return D3D_OK;
+}
+
+// Level 0 of an automatic chain was drawn into or cleared: its smaller levels follow before the next sampling.
+void Geraet::MarkiereZielMips() {
   for (Objekt* z : renderZiele)
     if (z && AlsFlaeche(z)->textur && AlsFlaeche(z)->level == 0 && AlsFlaeche(z)->textur->autoMip) AlsFlaeche(z)->textur->mipsVeraltet = true;
-  return D3D_OK;
 }
 
 }  // namespace d3d9::gl33

@@ -121,11 +121,18 @@ class WuerfelTextur final : public IDirect3DCubeTexture9, public Objekt, public 
   Flaeche* Ebene(UINT face, UINT level) { return face < 6 && level < GetLevelCount() ? ebenen[face * levels + level].get() : nullptr; }
 };
 
+// Why a buffer could not be mapped: E_OUTOFMEMORY when memory for the mapping ran out.
+inline HRESULT AbbildungsFehler() {
+  bool ohneSpeicher = false;
+  for (GLenum fehler = glGetError(); fehler != GL_NO_ERROR; fehler = glGetError()) ohneSpeicher |= fehler == GL_OUT_OF_MEMORY;
+  return ohneSpeicher ? E_OUTOFMEMORY : D3DERR_INVALIDCALL;
+}
+
 template <class Schnittstelle>
 class Puffer final : public Schnittstelle, public Objekt {
  public:
   Puffer(std::shared_ptr<Konto> konto, std::shared_ptr<Fenster> fenster, D3DPOOL pool, UINT laenge, std::string name)
-      : Objekt(std::move(konto), pool, laenge, std::move(name)), fenster(std::move(fenster)), laenge(laenge) {}
+      : Objekt(std::move(konto), pool, 0, std::move(name)), fenster(std::move(fenster)), laenge(laenge) {}
   ~Puffer() override {
     if (name && fenster->Aktuell()) glDeleteBuffers(1, &name);
   }
@@ -140,7 +147,7 @@ class Puffer final : public Schnittstelle, public Objekt {
     if (flags & D3DLOCK_DISCARD) zugriff |= GL_MAP_INVALIDATE_BUFFER_BIT;
     if (flags & D3DLOCK_NOOVERWRITE) zugriff |= GL_MAP_UNSYNCHRONIZED_BIT;
     *daten = glMapBufferRange(GL_COPY_WRITE_BUFFER, offset, groesse, zugriff);
-    if (*daten == nullptr) return D3DERR_INVALIDCALL;
+    if (*daten == nullptr) return AbbildungsFehler();
     gesperrt = true;
     return D3D_OK;
   }
@@ -258,6 +265,7 @@ class Geraet final : public IDirect3DDevice9 {
   HRESULT SetIndices(IDirect3DIndexBuffer9* buffer) override;
   void SimulateDeviceLost(UINT abfragen) override;
   void SetVideoMemoryBudget(uint64_t bytes) override { konto->budget = bytes; }
+  void SetHostMemoryLimit(uint64_t bytes) override { konto->hostGrenze = bytes; }
 
  private:
   ~Geraet() override;
@@ -277,6 +285,17 @@ class Geraet final : public IDirect3DDevice9 {
     UINT instanzen = 0;
   };
 
+  // What a 2D (one face) or cube (six faces) texture is made of.
+  struct TexturArt {
+    GLenum ziel;
+    UINT seiten, breite, hoehe, levels;
+    DWORD usage;
+    D3DFORMAT format;
+    D3DPOOL pool;
+  };
+  template <class T>
+  T* TexturHuelle(const TexturArt& art, std::string name);
+  HRESULT LegeTexturAn(TexturKern& kern, const TexturArt& art);
   bool BaueRueckpuffer();
   void GibRueckpufferFrei();
   void SetzeVorgaben();
@@ -284,6 +303,7 @@ class Geraet final : public IDirect3DDevice9 {
   void ViewportAuf(const Flaeche* ziel);
   void SchreibeGeraeteBlock();
   void LoeseZieleAuf();
+  void MarkiereZielMips();
   GLuint BaueFbo(const FboCache::key_type& schluessel);
   void LoeseViewportAuf();
   void LoeseBlendUndTiefeAuf();

@@ -19,7 +19,7 @@ Flaeche::Flaeche(std::shared_ptr<Konto> konto, std::shared_ptr<Fenster> fenster,
       breite(breite),
       hoehe(hoehe),
       usage(usage) {
-  if (art == Art::System) speicher.resize(EbenenGroesse(format, breite, hoehe));
+  if (art == Art::System) BelegeHostSpeicher(*Objekt::konto, speicher, EbenenGroesse(format, breite, hoehe));
 }
 
 Flaeche::~Flaeche() {
@@ -50,6 +50,9 @@ void Flaeche::Haenge(GLenum anschluss) const {
 
 void Flaeche::LiesPixel(GLuint lesen, uint8_t* zielSpeicher) const {
   const GlFormat f = TexturFormat(format, (usage & D3DUSAGE_RENDERTARGET) != 0);
+  // An A8 target is stored as RGBA8: read four bytes a pixel and keep the alpha byte.
+  std::vector<uint8_t> bgra;
+  if (format == D3DFMT_A8) BelegeHostSpeicher(*konto, bgra, uint64_t(breite) * hoehe * 4);
   glBindFramebuffer(GL_READ_FRAMEBUFFER, lesen);
   if (artDerFlaeche == Art::Ebene) glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, ziel, textur->name, GLint(level));
   else glFramebufferRenderbuffer(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, renderbuffer);
@@ -59,8 +62,6 @@ void Flaeche::LiesPixel(GLuint lesen, uint8_t* zielSpeicher) const {
     glReadPixels(0, 0, GLsizei(breite), GLsizei(hoehe), f.format, f.typ, zielSpeicher);
     return;
   }
-  // An A8 target is stored as RGBA8: read four bytes a pixel and keep the alpha byte.
-  std::vector<uint8_t> bgra(size_t(breite) * hoehe * 4);
   glReadPixels(0, 0, GLsizei(breite), GLsizei(hoehe), GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, bgra.data());
   for (size_t i = 0; i < size_t(breite) * hoehe; ++i) zielSpeicher[i] = bgra[4 * i + 3];
 }
@@ -82,20 +83,21 @@ void Flaeche::LadeHoch(const uint8_t* daten, UINT w, UINT h) const {
 
 HRESULT Flaeche::LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) {
   if (locked == nullptr || gesperrt) return D3DERR_INVALIDCALL;
-  nurLesen = (flags & D3DLOCK_READONLY) != 0;
+  if (rect && (rect->left < 0 || rect->top < 0 || rect->right > LONG(breite) || rect->bottom > LONG(hoehe) || rect->left >= rect->right ||
+               rect->top >= rect->bottom))
+    return D3DERR_INVALIDCALL;
   if (artDerFlaeche != Art::System) {
     if (!fenster->Aktuell()) return D3DERR_INVALIDCALL;
-    speicher.assign(EbenenGroesse(format, breite, hoehe), 0);
     // The back buffer and render targets are read back; other levels give staging memory.
-    if ((usage & D3DUSAGE_RENDERTARGET) && lesePuffer) LiesPixel(*lesePuffer, speicher.data());
+    const HRESULT hr = OhneSpeichermangel([&] {
+      BelegeHostSpeicher(*konto, speicher, EbenenGroesse(format, breite, hoehe));
+      if ((usage & D3DUSAGE_RENDERTARGET) && lesePuffer) LiesPixel(*lesePuffer, speicher.data());
+      return D3D_OK;
+    });
+    if (FAILED(hr)) return hr;
   }
-  gesperrterBereich = {0, 0, LONG(breite), LONG(hoehe)};
-  if (rect) {
-    if (rect->left < 0 || rect->top < 0 || rect->right > LONG(breite) || rect->bottom > LONG(hoehe) || rect->left >= rect->right ||
-        rect->top >= rect->bottom)
-      return D3DERR_INVALIDCALL;
-    gesperrterBereich = Blockweise(*rect);
-  }
+  nurLesen = (flags & D3DLOCK_READONLY) != 0;
+  gesperrterBereich = rect ? Blockweise(*rect) : RECT{0, 0, LONG(breite), LONG(hoehe)};
   const size_t versatz = size_t(Zeilen(format, UINT(gesperrterBereich.top))) * Abstand() + ZeilenAbstand(format, UINT(gesperrterBereich.left));
   locked->Pitch = INT(Abstand());
   locked->pBits = speicher.data() + versatz;
@@ -107,9 +109,11 @@ HRESULT Flaeche::UnlockRect() {
   if (!gesperrt) return D3DERR_INVALIDCALL;
   gesperrt = false;
   if (nurLesen || !fenster->Aktuell()) return D3D_OK;
-  if (artDerFlaeche == Art::Ebene) LadeBereichHoch(gesperrterBereich);
-  else if (artDerFlaeche == Art::Renderbuffer && lesePuffer) SchreibeRenderbuffer();
-  return D3D_OK;
+  return OhneSpeichermangel([&] {
+    if (artDerFlaeche == Art::Ebene) LadeBereichHoch(gesperrterBereich);
+    else if (artDerFlaeche == Art::Renderbuffer && lesePuffer) SchreibeRenderbuffer();
+    return D3D_OK;
+  });
 }
 
 // The staging memory back into a colour renderbuffer (the back buffer): through a scratch texture
@@ -159,7 +163,8 @@ void Flaeche::LadeBereichHoch(const RECT& r) const {
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   if (format == D3DFMT_A8 && (usage & D3DUSAGE_RENDERTARGET)) {
     // Stored as RGBA8 with the value in A.
-    std::vector<uint8_t> bgra(size_t(w) * h * 4, 0);
+    std::vector<uint8_t> bgra;
+    BelegeHostSpeicher(*konto, bgra, uint64_t(w) * h * 4);
     for (UINT i = 0; i < h; ++i)
       for (UINT j = 0; j < w; ++j) bgra[4 * (size_t(i) * w + j) + 3] = anfang[size_t(i) * Abstand() + j];
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
@@ -167,7 +172,8 @@ void Flaeche::LadeBereichHoch(const RECT& r) const {
   } else if (f.komprimiert) {
     // Block rows of the rectangle, packed.
     const UINT zeile = ZeilenAbstand(format, w), zeilen = Zeilen(format, h);
-    std::vector<uint8_t> dicht(size_t(zeile) * zeilen);
+    std::vector<uint8_t> dicht;
+    BelegeHostSpeicher(*konto, dicht, uint64_t(zeile) * zeilen);
     for (UINT i = 0; i < zeilen; ++i) std::memcpy(dicht.data() + size_t(i) * zeile, anfang + size_t(i) * Abstand(), zeile);
     glCompressedTexSubImage2D(ziel, GLint(level), GLint(x), GLint(y), GLsizei(w), GLsizei(h), f.intern, GLsizei(dicht.size()), dicht.data());
   } else {

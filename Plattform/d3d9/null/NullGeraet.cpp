@@ -103,8 +103,6 @@ int Geraet::SamplerPlatz(DWORD sampler) const {
   return -1;
 }
 
-HRESULT Geraet::Belaste(uint64_t bytes) { return d3d9::Belaste(*konto, bytes); }
-
 bool Geraet::NachFehlReset(const char* methode, std::vector<uint64_t> argumente, HRESULT& ergebnis) {
   if (!resetGescheitert) return false;
   ++protokollVerstoesse;
@@ -123,6 +121,11 @@ void Geraet::SimulateDeviceLost(UINT abfragen) {
 void Geraet::SetVideoMemoryBudget(uint64_t bytes) {
   welt->Merke("SetVideoMemoryBudget", {bytes}, D3D_OK);
   konto->budget = bytes;
+}
+
+void Geraet::SetHostMemoryLimit(uint64_t bytes) {
+  welt->Merke("SetHostMemoryLimit", {bytes}, D3D_OK);
+  konto->hostGrenze = bytes;
 }
 
 HRESULT Geraet::TestCooperativeLevel() {
@@ -213,12 +216,14 @@ HRESULT Geraet::CreateTexture(UINT breite, UINT hoehe, UINT levels, DWORD usage,
   if (NachFehlReset("CreateTexture", argumente, hr)) return hr;
   hr = welt->Vorgabe("CreateTexture");
   const bool bekannt = BitsProPixel(format) != 0 || ZeilenAbstand(format, 4) != 0;
+  const D3DCAPS9& caps = welt->konfig.caps;
   if (hr == D3D_OK && (textur == nullptr || breite == 0 || hoehe == 0 || !bekannt)) hr = D3DERR_INVALIDCALL;
+  if (hr == D3D_OK && (breite > caps.MaxTextureWidth || hoehe > caps.MaxTextureHeight)) hr = D3DERR_INVALIDCALL;
   const UINT kette = VolleKette(breite, hoehe);
   if (levels == 0 || levels > kette || (usage & D3DUSAGE_AUTOGENMIPMAP)) levels = kette;
   const uint64_t kosten = pool == D3DPOOL_DEFAULT ? TexturBytes(format, breite, hoehe, levels) : 0;
-  if (hr == D3D_OK) hr = Belaste(kosten);
-  if (hr == D3D_OK) *textur = new Textur(konto, pool, kosten, breite, hoehe, levels, usage, format);
+  if (hr == D3D_OK)
+    hr = ErzeugeObjekt(*konto, kosten, textur, [&] { return new Textur(konto, pool, 0, breite, hoehe, levels, usage, format); });
   return Ende("CreateTexture", argumente, hr);
 }
 
@@ -228,12 +233,12 @@ HRESULT Geraet::CreateCubeTexture(UINT kante, UINT levels, DWORD usage, D3DFORMA
   HRESULT hr;
   if (NachFehlReset("CreateCubeTexture", argumente, hr)) return hr;
   hr = welt->Vorgabe("CreateCubeTexture");
-  if (hr == D3D_OK && (textur == nullptr || kante == 0)) hr = D3DERR_INVALIDCALL;
+  if (hr == D3D_OK && (textur == nullptr || kante == 0 || kante > welt->konfig.caps.MaxTextureWidth)) hr = D3DERR_INVALIDCALL;
   const UINT kette = VolleKette(kante, kante);
   if (levels == 0 || levels > kette || (usage & D3DUSAGE_AUTOGENMIPMAP)) levels = kette;
   const uint64_t kosten = pool == D3DPOOL_DEFAULT ? 6 * TexturBytes(format, kante, kante, levels) : 0;
-  if (hr == D3D_OK) hr = Belaste(kosten);
-  if (hr == D3D_OK) *textur = new WuerfelTextur(konto, pool, kosten, kante, levels, usage, format);
+  if (hr == D3D_OK)
+    hr = ErzeugeObjekt(*konto, kosten, textur, [&] { return new WuerfelTextur(konto, pool, 0, kante, levels, usage, format); });
   return Ende("CreateCubeTexture", argumente, hr);
 }
 
@@ -243,9 +248,9 @@ HRESULT Geraet::CreateVertexBuffer(UINT laenge, DWORD usage, DWORD fvf, D3DPOOL 
   if (NachFehlReset("CreateVertexBuffer", argumente, hr)) return hr;
   hr = welt->Vorgabe("CreateVertexBuffer");
   if (hr == D3D_OK && (buffer == nullptr || laenge == 0)) hr = D3DERR_INVALIDCALL;
-  if (hr == D3D_OK && pool == D3DPOOL_DEFAULT) hr = Belaste(laenge);
-  if (hr == D3D_OK) *buffer = new VertexPuffer(konto, pool, pool == D3DPOOL_DEFAULT ? laenge : 0, usage, "vertex buffer");
-  if (hr == D3D_OK) static_cast<VertexPuffer*>(*buffer)->bytes.resize(laenge);
+  if (hr == D3D_OK)
+    hr = ErzeugeObjekt(*konto, pool == D3DPOOL_DEFAULT ? laenge : 0, buffer,
+                           [&] { return new VertexPuffer(konto, pool, laenge, usage, "vertex buffer"); });
   return Ende("CreateVertexBuffer", argumente, hr);
 }
 
@@ -256,9 +261,9 @@ HRESULT Geraet::CreateIndexBuffer(UINT laenge, DWORD usage, D3DFORMAT format, D3
   hr = welt->Vorgabe("CreateIndexBuffer");
   if (hr == D3D_OK && (buffer == nullptr || laenge == 0 || (format != D3DFMT_INDEX16 && format != D3DFMT_INDEX32)))
     hr = D3DERR_INVALIDCALL;
-  if (hr == D3D_OK && pool == D3DPOOL_DEFAULT) hr = Belaste(laenge);
-  if (hr == D3D_OK) *buffer = new IndexPuffer(konto, pool, pool == D3DPOOL_DEFAULT ? laenge : 0, usage, "index buffer");
-  if (hr == D3D_OK) static_cast<IndexPuffer*>(*buffer)->bytes.resize(laenge);
+  if (hr == D3D_OK)
+    hr = ErzeugeObjekt(*konto, pool == D3DPOOL_DEFAULT ? laenge : 0, buffer,
+                          [&] { return new IndexPuffer(konto, pool, laenge, usage, "index buffer"); });
   return Ende("CreateIndexBuffer", argumente, hr);
 }
 
@@ -270,10 +275,11 @@ HRESULT Geraet::CreateDepthStencilSurface(UINT breite, UINT hoehe, D3DFORMAT for
   hr = welt->Vorgabe("CreateDepthStencilSurface");
   if (hr == D3D_OK && (surface == nullptr || breite == 0 || hoehe == 0 || !IstTiefenFormat(format))) hr = D3DERR_INVALIDCALL;
   const uint64_t kosten = uint64_t(breite) * hoehe * (format == D3DFMT_D16 ? 2 : 4);
-  if (hr == D3D_OK) hr = Belaste(kosten);
   if (hr == D3D_OK)
-    *surface = new Oberflaeche(konto, D3DPOOL_DEFAULT, kosten, "depth surface " + std::to_string(breite) + "x" + std::to_string(hoehe),
-                               format, breite, hoehe, D3DUSAGE_DEPTHSTENCIL, D3DRTYPE_SURFACE);
+    hr = ErzeugeObjekt(*konto, kosten, surface, [&] {
+      return new Oberflaeche(konto, D3DPOOL_DEFAULT, 0, "depth surface " + std::to_string(breite) + "x" + std::to_string(hoehe), format,
+                             breite, hoehe, D3DUSAGE_DEPTHSTENCIL, D3DRTYPE_SURFACE);
+    });
   return Ende("CreateDepthStencilSurface", argumente, hr);
 }
 
@@ -285,7 +291,8 @@ HRESULT Geraet::CreateOffscreenPlainSurface(UINT breite, UINT hoehe, D3DFORMAT f
   hr = welt->Vorgabe("CreateOffscreenPlainSurface");
   if (hr == D3D_OK && (surface == nullptr || breite == 0 || hoehe == 0 || pool != D3DPOOL_SYSTEMMEM)) hr = D3DERR_INVALIDCALL;
   if (hr == D3D_OK)
-    *surface = new Oberflaeche(konto, pool, 0, "offscreen surface", format, breite, hoehe, 0, D3DRTYPE_SURFACE);
+    hr = ErzeugeObjekt(*konto, 0, surface,
+                          [&] { return new Oberflaeche(konto, pool, 0, "offscreen surface", format, breite, hoehe, 0, D3DRTYPE_SURFACE); });
   return Ende("CreateOffscreenPlainSurface", argumente, hr);
 }
 

@@ -145,6 +145,7 @@ class Geraet final : public IDirect3DDevice9 {
 
   void SimulateDeviceLost(UINT abfragen) override;
   void SetVideoMemoryBudget(uint64_t bytes) override;
+  void SetHostMemoryLimit(uint64_t bytes) override;
 
   // Mirrored state, read by tests.
   D3DPRESENT_PARAMETERS parameter{};
@@ -176,7 +177,6 @@ class Geraet final : public IDirect3DDevice9 {
   }
   bool Verloren() const { return verloren; }
   bool NachFehlReset(const char* methode, std::vector<uint64_t> argumente, HRESULT& ergebnis);
-  HRESULT Belaste(uint64_t bytes);
   void BaueRueckpuffer();
   void GibRueckpufferFrei();
   void SetzeVorgaben();

@@ -12,8 +12,9 @@ Oberflaeche::Oberflaeche(std::shared_ptr<Konto> konto, D3DPOOL pool, uint64_t ko
       breite(breite),
       hoehe(hoehe),
       usage(usage),
-      typ(typ),
-      bytes(EbenenGroesse(format, breite, hoehe)) {}
+      typ(typ) {
+  BelegeHostSpeicher(*Objekt::konto, bytes, EbenenGroesse(format, breite, hoehe));
+}
 
 HRESULT Oberflaeche::GetDesc(D3DSURFACE_DESC* desc) {
   if (desc == nullptr) return D3DERR_INVALIDCALL;

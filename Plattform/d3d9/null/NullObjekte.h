@@ -51,7 +51,9 @@ template <class Schnittstelle>
 class Puffer final : public Schnittstelle, public Objekt {
  public:
   Puffer(std::shared_ptr<Konto> konto, D3DPOOL pool, UINT laenge, DWORD usage, std::string art)
-      : Objekt(std::move(konto), pool, laenge, std::move(art)), usage(usage), bytes(laenge) {}
+      : Objekt(std::move(konto), pool, 0, std::move(art)), usage(usage) {
+    BelegeHostSpeicher(*Objekt::konto, bytes, laenge);
+  }
   UINT AddRef() override { return MehrRef(); }
   UINT Release() override { return WenigerRef(); }
   HRESULT Lock(UINT offset, UINT groesse, void** daten, DWORD flags) override {
