@@ -1,7 +1,7 @@
-// Shader translation and compilation per shipped shader (and one sample pair, so that there are
-// figures before shaders ship), each beside a baseline in the same run:
+// Shader translation and compilation per shipped shader (and a sprite-like sample pair), each
+// beside a baseline in the same run:
 //   Vorbereiten/<shader>        BereiteQuelltextVor (preprocessor and dialect)
-//   GccE/<shader>               `gcc -E -P -x c -` as a child process over prelude, defines, source
+//   GccE/<shader>               `gcc -E -P -x c -` as a child process over prelude and source
 //   Uebersetzen/<shader>        BereiteQuelltextVor + D3DXCompileShader (glslang, registers, SPIRV-Cross)
 //   GccEUndGlslang/<shader>     the child gcc, then glslang alone (HLSL -> SPIR-V, the compiler's own
 //                               settings) on the translated text (gcc's output still holds the markers)
@@ -31,7 +31,12 @@ extern char** environ;
 
 namespace {
 
-using testhilfe::MitgelieferterShader;
+// One shader of a pair, as the benchmark cases name it.
+struct MitgelieferterShader {
+  std::string name;  // "<pair>.vs" or "<pair>.ps"
+  bool pixel;
+  std::string quelle;
+};
 
 // A sprite-like pair: instance inputs, a rotation, an atlas lookup with clamped coordinates.
 const char* const MUSTER_VS = R"(
@@ -74,17 +79,21 @@ $main() {
 )";
 
 std::vector<MitgelieferterShader> Shader() {
-  std::vector<MitgelieferterShader> alle = {{"Muster.vs", false, MUSTER_VS, {}}, {"Muster.ps", true, MUSTER_PS, {}}};
-  for (MitgelieferterShader& s : testhilfe::MitgelieferteShader()) alle.push_back(std::move(s));
+  std::vector<MitgeliefertesShaderPaar> paare = {{"Muster", MUSTER_VS, MUSTER_PS}};
+  for (MitgeliefertesShaderPaar& p : MitgelieferteShader(MORVELUNT_DATEN_QUELLE)) paare.push_back(std::move(p));
+  std::vector<MitgelieferterShader> alle;
+  for (const MitgeliefertesShaderPaar& p : paare) {
+    if (!p.vertex.empty()) alle.push_back({p.name + ".vs", false, p.vertex});
+    if (!p.pixel.empty()) alle.push_back({p.name + ".ps", true, p.pixel});
+  }
   return alle;
 }
 
-// What gcc reads: the prelude, the define lines and the source, as the dialect feeds them.
+// What gcc reads: the prelude and the source, as the dialect feeds them (shipped shaders have no
+// defines).
 std::string GccEingabe(const MitgelieferterShader& s) {
   const auto [anfang, ende] = Zarvo_HighLevelShaderBasis::GibVorspann();
-  std::string text(anfang, ende);
-  for (const auto& [name, wert] : s.defines) text += "#define " + name + " " + wert + "\n";
-  return text + s.quelle;
+  return std::string(anfang, ende) + s.quelle;
 }
 
 // A temporary file that gcc reads as its standard input.
@@ -131,7 +140,7 @@ bool GccE(const std::string& eingabe, std::string& ausgabe) {
 
 // BereiteQuelltextVor + D3DXCompileShader as the shader classes run them; false on failure.
 bool Uebersetze(const MitgelieferterShader& s) {
-  const TSpeicher hlsl = Zarvo_HighLevelShaderBasis::BereiteQuelltextVor(s.quelle.c_str(), s.defines, s.pixel);
+  const TSpeicher hlsl = Zarvo_HighLevelShaderBasis::BereiteQuelltextVor(s.quelle.c_str(), {}, s.pixel);
   const char* text = reinterpret_cast<const char*>(hlsl.Daten());
   d3dx9::ID3DXBuffer* code = nullptr;
   d3dx9::ID3DXBuffer* meldungen = nullptr;
@@ -146,14 +155,14 @@ bool Uebersetze(const MitgelieferterShader& s) {
 
 // The translated text as the compiler hands it to glslang.
 std::string GlslangEingabe(const MitgelieferterShader& s) {
-  const TSpeicher hlsl = Zarvo_HighLevelShaderBasis::BereiteQuelltextVor(s.quelle.c_str(), s.defines, s.pixel);
+  const TSpeicher hlsl = Zarvo_HighLevelShaderBasis::BereiteQuelltextVor(s.quelle.c_str(), {}, s.pixel);
   return std::string("#define POSITION0 POSITION\n#line 1\n") + reinterpret_cast<const char*>(hlsl.Daten());
 }
 
 void Registriere(const MitgelieferterShader& s) {
   benchmark::RegisterBenchmark(("Vorbereiten/" + s.name).c_str(), [s](benchmark::State& state) {
     for (auto _ : state) {
-      TSpeicher hlsl = Zarvo_HighLevelShaderBasis::BereiteQuelltextVor(s.quelle.c_str(), s.defines, s.pixel);
+      TSpeicher hlsl = Zarvo_HighLevelShaderBasis::BereiteQuelltextVor(s.quelle.c_str(), {}, s.pixel);
       benchmark::DoNotOptimize(hlsl.Daten());
     }
   })->Unit(benchmark::kMicrosecond)->UseRealTime();

@@ -110,14 +110,14 @@ class ProgrammAnzeige : public ::testing::Test {
   }
 
   template <class Shader>
-  Shader* Uebersetze(Shader* shader, const std::string& quelle, const Zarvo_ShaderDefines& defines) {
-    const bool ok = shader->UebersetzeAusString(quelle.c_str(), defines, false);
+  Shader* Uebersetze(Shader* shader, const std::string& quelle) {
+    const bool ok = shader->UebersetzeAusString(quelle.c_str(), {}, false);
     EXPECT_TRUE(ok) << (shader->GibMeldungen() ? shader->GibMeldungen() : "");
     return ok ? shader : nullptr;
   }
   Zarvo_Programm* Baue(const std::string& vsQuelle, const std::string& psQuelle) {
-    Zarvo_VertexShader* vs = Uebersetze(kontext->ErzeugeVertexShader(), vsQuelle, {});
-    Zarvo_PixelShader* ps = Uebersetze(kontext->ErzeugePixelShader(), psQuelle, {});
+    Zarvo_VertexShader* vs = Uebersetze(kontext->ErzeugeVertexShader(), vsQuelle);
+    Zarvo_PixelShader* ps = Uebersetze(kontext->ErzeugePixelShader(), psQuelle);
     return vs && ps ? kontext->ErzeugeProgramm(eingabe, vs, ps) : nullptr;
   }
 
@@ -307,12 +307,12 @@ Zarvo_VertexEingabe* EingabeFuer(Zarvo_ZeichenKontext& kontext, const Zarvo_Vert
 }
 
 TEST_F(ProgrammAnzeige, JedesMitgelieferteShaderpaarLinkt) {
-  const std::vector<testhilfe::MitgeliefertesPaar> paare = testhilfe::MitgelieferteShaderpaare();
+  const std::vector<MitgeliefertesShaderPaar> paare = MitgelieferteShader(MORVELUNT_DATEN_QUELLE);
   if (paare.empty()) GTEST_SKIP() << "the build ships no shader pair yet";
-  for (const testhilfe::MitgeliefertesPaar& paar : paare) {
+  for (const MitgeliefertesShaderPaar& paar : paare) {
     SCOPED_TRACE(paar.name);
-    Zarvo_VertexShader* vs = Uebersetze(kontext->ErzeugeVertexShader(), paar.vertex.quelle, paar.vertex.defines);
-    Zarvo_PixelShader* ps = Uebersetze(kontext->ErzeugePixelShader(), paar.pixel.quelle, paar.pixel.defines);
+    Zarvo_VertexShader* vs = Uebersetze(kontext->ErzeugeVertexShader(), paar.vertex);
+    Zarvo_PixelShader* ps = Uebersetze(kontext->ErzeugePixelShader(), paar.pixel);
     ASSERT_TRUE(vs && ps);
     Zarvo_VertexEingabe* passend = EingabeFuer(*kontext, *vs);
     Zarvo_Programm* programm = kontext->ErzeugeProgramm(passend, vs, ps);
