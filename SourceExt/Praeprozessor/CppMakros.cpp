@@ -290,7 +290,7 @@ bool Zustand::expandiere(const std::string& name, std::string& unveraendert) {
       if (c == ',' && tiefe == 1) {
         argumente.push_back(Getrimmt(argument));
         argument.clear();
-        if (int(argumente.size()) > MAX_PARAMETER) {
+        if (int(argumente.size()) >= MAX_PARAMETER) {  // a further argument follows
           melde(61);
           return false;
         }

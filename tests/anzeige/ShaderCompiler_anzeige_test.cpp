@@ -4,18 +4,13 @@
 
 #include "Gl33Fenster.h"
 #include "Plattform/d3dx9/d3dx9.h"
+#include "RegisterKonstanten.h"
 
 namespace anzeige {
 
 namespace {
 
-const char* VS = R"(
-float4x4 M;
-float2 a;
-float2 b;
-struct K { float3 p; float r; };
-K s;
-float4 l[3];
+const std::string VS = std::string(REGISTER_KONSTANTEN) + R"(
 void main(float4 p : POSITION0, float4 c : TEXCOORD0, out float4 o : POSITION0, out float4 oc : TEXCOORD0) {
   o = mul(p, M);
   oc = float4(a.x, b.y, s.r, l[2].w) * c;
@@ -46,10 +41,10 @@ struct Uebersetzt {
   }
 };
 
-void Uebersetze(const char* quelle, const char* profil, Uebersetzt& u) {
+void Uebersetze(const std::string& quelle, const char* profil, Uebersetzt& u) {
   d3dx9::ID3DXBuffer* code = nullptr;
   d3dx9::ID3DXBuffer* meldungen = nullptr;
-  const HRESULT hr = d3dx9::D3DXCompileShader(quelle, UINT(strlen(quelle)), nullptr, nullptr, "main", profil, 0, &code, &meldungen, &u.tabelle);
+  const HRESULT hr = d3dx9::D3DXCompileShader(quelle.c_str(), UINT(quelle.size()), nullptr, nullptr, "main", profil, 0, &code, &meldungen, &u.tabelle);
   ASSERT_EQ(hr, D3D_OK) << (meldungen ? static_cast<const char*>(meldungen->GetBufferPointer()) : "");
   const DWORD* worte = static_cast<const DWORD*>(code->GetBufferPointer());
   u.code.assign(worte, worte + code->GetBufferSize() / sizeof(DWORD));

@@ -95,6 +95,34 @@ TEST(PraeprozessorGrenzen, ZweiunddreissigIfSindFatal) {
   EXPECT_EQ(Praeprozessiere(text, {{CPPTAG_FEHLER_IGNORIEREN, 1}}).ergebnis, 1);
 }
 
+// "a0,a1,...": n names (or numbers) separated by commas.
+std::string Liste(int n, const char* praefix) {
+  std::string text;
+  for (int i = 0; i < n; ++i) text += (i ? "," : "") + std::string(praefix) + std::to_string(i);
+  return text;
+}
+
+TEST(PraeprozessorGrenzen, EinunddreissigParameterUndArgumente) {
+  const CppLauf passt = Praeprozessiere("#define A(" + Liste(31, "a") + ") a30\nA(" + Liste(31, "") + ")\n");
+  EXPECT_EQ(passt.ausgabe, "30\n");
+  EXPECT_EQ(passt.meldungen, "");
+  const CppLauf parameter = Praeprozessiere("#define A(" + Liste(32, "a") + ") a0\nA\n");
+  EXPECT_EQ(parameter.meldungen, MELDUNG(1, "Fatal", "Too many arguments for macro"));
+  EXPECT_EQ(parameter.ergebnis, 1);
+  const CppLauf argumente = Praeprozessiere("#define B(x) x\nB(" + Liste(32, "") + ")\nweiter\n");
+  EXPECT_EQ(argumente.meldungen, MELDUNG(2, "Fatal", "Too many arguments in macro expansion"));
+  EXPECT_EQ(argumente.ergebnis, 1);
+}
+
+TEST(PraeprozessorGrenzen, AusdrucksstapelBegrenzt) {
+  const auto klammern = [](int n) { return "#if " + std::string(size_t(n), '(') + "1" + std::string(size_t(n), ')') + "\nok\n#endif\n"; };
+  EXPECT_EQ(Praeprozessiere(klammern(60)).meldungen, "");
+  const CppLauf tief = Praeprozessiere(klammern(65));
+  EXPECT_EQ(tief.meldungen, MELDUNG(1, "Error", "expression stack overflow at op \"(\""));
+  EXPECT_EQ(tief.ausgabe, "ok\n");
+  EXPECT_EQ(tief.ergebnis, 1);
+}
+
 TEST(PraeprozessorGrenzen, FehlerIgnorierenGibtNull) {
   EXPECT_EQ(Praeprozessiere("#error\n", {{CPPTAG_FEHLER_IGNORIEREN, 1}}).ergebnis, 0);
 }

@@ -133,6 +133,23 @@ TEST_F(ShaderProgrammTest, UebersetzungsFehlerLeiseUndLaut) {
   kontext->GibFrei(vs);
 }
 
+TEST_F(ShaderProgrammTest, BemerkungenNurImDebugLog) {
+  // glslang remarks on "#pragma once" and compiles on.
+  const char* mitBemerkung = "$rein float4 f;\n$raus float4 erg;\n#pragma once\n$main() { erg = f; }\n";
+  for (bool debug : {true, false}) {
+    SCOPED_TRACE(debug);
+    g_tDebug.SetzeBool(debug);
+    Zarvo_PixelShader* ps = kontext->ErzeugePixelShader();
+    NeueZeilen();
+    EXPECT_TRUE(ps->UebersetzeAusString(mitBemerkung, {}, false));
+    const std::vector<std::string> zeilen = NeueZeilen();
+    EXPECT_EQ(Enthaelt(zeilen, "?Zarvo_PixelShader::UebersetzeQuelltext(...): Bemerkungen von DirectX zum Shader:"), debug);
+    EXPECT_EQ(Enthaelt(zeilen, "'#pragma once' : not implemented"), debug);
+    ASSERT_NE(ps->GibMeldungen(), nullptr);
+    kontext->GibFrei(ps);
+  }
+}
+
 TEST_F(ShaderProgrammTest, ErzeugungsFehlerAusDerFehlerschlange) {
   Zarvo_PixelShader* ps = kontext->ErzeugePixelShader();
   welt->Scheitere("CreatePixelShader", 1, d3d9::D3DERR_INVALIDCALL);
