@@ -4,13 +4,11 @@
 #include <benchmark/benchmark.h>
 
 #include <cstring>
-#include <memory>
 #include <vector>
 
 #include "Plattform/d3d9/null/NullGeraet.h"
 #include "Zarvo_LinienStapel.h"
-#include "Zarvo_Screen3D.h"
-#include "einheit/FensterAttrappe.h"
+#include "einheit/NullBildschirm.h"
 
 using namespace d3d9;
 
@@ -20,22 +18,10 @@ constexpr int LINIEN = 50'000;
 constexpr float EINHEIT[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 
 struct Aufbau {
-  Aufbau() {
-    WaehleNullBackend({});
-    Zarvo_Screen3D::SetzeFenstersystem(&fenster);
-    Zarvo_Screen3D::Init(0, 0, {1600, 900, 0, 0}, 0);
-    stapel = std::make_unique<Zarvo_LinienStapel>();
-    Zarvo_LinienStapel::SetzeGlobal(stapel.get());
-  }
-  ~Aufbau() {
-    Zarvo_LinienStapel::SetzeGlobal(nullptr);
-    stapel.reset();
-    Zarvo_Screen3D::Schliessen();
-    Zarvo_Screen3D::SetzeFenstersystem(nullptr);
-    WaehleGl33Backend();
-  }
-  FensterAttrappe fenster;
-  std::unique_ptr<Zarvo_LinienStapel> stapel;
+  Aufbau() { Zarvo_LinienStapel::SetzeGlobal(&stapel); }
+  ~Aufbau() { Zarvo_LinienStapel::SetzeGlobal(nullptr); }
+  NullBildschirm bildschirm{1600, 900};
+  Zarvo_LinienStapel stapel;
 };
 
 std::vector<Zarvo_Linie> Linien() {

@@ -8,14 +8,13 @@
 #include <memory>
 #include <vector>
 
-#include "FensterAttrappe.h"
 #include "LogMitschnitt.h"
+#include "NullBildschirm.h"
 #include "Plattform/d3d9/null/NullGeraet.h"
 #include "Plattform/d3d9/null/NullObjekte.h"
 #include "Zarvo_LinienStapel.h"
 #include "Zarvo_Programm.h"
 #include "Zarvo_Renderziel.h"
-#include "Zarvo_Screen3D.h"
 #include "Zarvo_Textur.h"
 #include "Zarvo_VertexBuffer.h"
 #include "Zarvo_ZeichenKontext.h"
@@ -28,26 +27,13 @@ constexpr float EINHEIT[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 
 class LinienStapelTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    WaehleNullBackend({});
-    Zarvo_Screen3D::SetzeFenstersystem(&fenster);
-    ASSERT_TRUE(Zarvo_Screen3D::Init(0, 0, {320, 240, 0, 0}, 0));
-    kontext = Zarvo_Screen3D::GibZeichenKontext();
-    welt = null::AktuelleWelt();
-  }
+  void SetUp() override { ASSERT_TRUE(bildschirm.Offen()); }
   void TearDown() override {
     Zarvo_LinienStapel::SetzeGlobal(nullptr);
-    Zarvo_Screen3D::Schliessen();
-    Zarvo_Screen3D::SetzeFenstersystem(nullptr);
-    WaehleGl33Backend();
     for (const std::string& zeile : log.zeilen) EXPECT_NE(zeile.rfind('!', 0), 0u) << zeile;
   }
 
-  int Belegt() const {
-    int n = 0;
-    kontext->registerListe.FuerAlle([&](Zarvo_BasisObjekt*) { ++n; });
-    return n;
-  }
+  int Belegt() const { return bildschirm.Belegt(); }
   template <class T>
   int Anzahl() const {
     int n = 0;
@@ -80,9 +66,9 @@ class LinienStapelTest : public ::testing::Test {
   const float* VertexRegister(uint32_t handle) const { return &welt->geraet->vertexRegister[(handle & 0xFFF) * 4]; }
 
   LogMitschnitt log;
-  FensterAttrappe fenster;
-  Zarvo_ZeichenKontext* kontext = nullptr;
-  null::Welt* welt = nullptr;
+  NullBildschirm bildschirm;
+  Zarvo_ZeichenKontext* kontext = bildschirm.Kontext();
+  null::Welt* welt = null::AktuelleWelt();
 };
 
 TEST_F(LinienStapelTest, OhneLinienOderOhneGlobalenStapelGeschiehtNichts) {
