@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "Zarvo_LinienStapel.h"
+
 struct MitgeliefertesShaderPaar {
   std::string name;
   std::string vertex;  // dialect source; empty when the pair has no vertex shader
@@ -16,7 +18,9 @@ struct MitgeliefertesShaderPaar {
 };
 
 inline std::vector<MitgeliefertesShaderPaar> MitgelieferteShader(const std::filesystem::path& datenOrdner) {
-  std::vector<MitgeliefertesShaderPaar> paare;
+  std::vector<MitgeliefertesShaderPaar> paare = {
+      {"linie", Zarvo_LinienStapel::VertexShaderQuelle(), Zarvo_LinienStapel::PixelShaderQuelle()},
+  };
   std::map<std::string, MitgeliefertesShaderPaar> dateien;
   std::error_code fehler;
   for (const auto& eintrag : std::filesystem::directory_iterator(datenOrdner, fehler)) {

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <vector>
 
-#include "FensterAttrappe.h"
 #include "LogMitschnitt.h"
+#include "NullBildschirm.h"
 #include "Modell.h"
 #include "Plattform/d3d9/null/NullGeraet.h"
 #include "Plattform/d3d9/null/NullObjekte.h"
@@ -22,25 +22,11 @@ namespace {
 
 class ModellTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    WaehleNullBackend({});
-    Zarvo_Screen3D::SetzeFenstersystem(&fenster);
-    ASSERT_TRUE(Zarvo_Screen3D::Init(0, 0, {320, 240, 0, 0}, 2));
-    kontext = Zarvo_Screen3D::GibZeichenKontext();
-  }
-  void TearDown() override {
-    Zarvo_Screen3D::Schliessen();
-    Zarvo_Screen3D::SetzeFenstersystem(nullptr);
-    WaehleGl33Backend();
-  }
-  int Belegt() const {
-    int n = 0;
-    kontext->registerListe.FuerAlle([&](Zarvo_BasisObjekt*) { ++n; });
-    return n;
-  }
+  void SetUp() override { ASSERT_TRUE(bildschirm.Offen()); }
+  int Belegt() const { return bildschirm.Belegt(); }
   LogMitschnitt log;
-  FensterAttrappe fenster;
-  Zarvo_ZeichenKontext* kontext = nullptr;
+  NullBildschirm bildschirm;
+  Zarvo_ZeichenKontext* kontext = bildschirm.Kontext();
 };
 
 TEST_F(ModellTest, Grenzen) {
