@@ -4,14 +4,11 @@
 #include <cstring>
 #include <vector>
 
-#include "FensterAttrappe.h"
-#include "LogMitschnitt.h"
 #include "Modell.h"
-#include "Plattform/d3d9/null/NullGeraet.h"
+#include "NullBildschirm.h"
 #include "Plattform/d3d9/null/NullObjekte.h"
 #include "Ressourcen.h"
 #include "Zarvo_IndexBuffer.h"
-#include "Zarvo_Screen3D.h"
 #include "Zarvo_VertexBuffer.h"
 #include "Zarvo_ZeichenKontext.h"
 
@@ -20,28 +17,7 @@ using Spiel::WeltVertex;
 
 namespace {
 
-class ModellTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    WaehleNullBackend({});
-    Zarvo_Screen3D::SetzeFenstersystem(&fenster);
-    ASSERT_TRUE(Zarvo_Screen3D::Init(0, 0, {320, 240, 0, 0}, 2));
-    kontext = Zarvo_Screen3D::GibZeichenKontext();
-  }
-  void TearDown() override {
-    Zarvo_Screen3D::Schliessen();
-    Zarvo_Screen3D::SetzeFenstersystem(nullptr);
-    WaehleGl33Backend();
-  }
-  int Belegt() const {
-    int n = 0;
-    kontext->registerListe.FuerAlle([&](Zarvo_BasisObjekt*) { ++n; });
-    return n;
-  }
-  LogMitschnitt log;
-  FensterAttrappe fenster;
-  Zarvo_ZeichenKontext* kontext = nullptr;
-};
+using ModellTest = NullBildschirmTest;
 
 TEST_F(ModellTest, Grenzen) {
   struct Fall {
