@@ -224,6 +224,27 @@ TEST(AtlasBlock, PlatzblockFormen) {
   }
 }
 
+// An image without pixels (W x 0) grows like an empty atlas, to 512, not to W x W: a block of a few
+// hundred bytes must not make compaction allocate up to a gigabyte.
+TEST(AtlasBlock, BildOhnePixelWaechstWieEinLeeresAtlas) {
+  AtlasBeschreibung b = KleinerAtlas(262);
+  b.eintraege[1] = Zarvo_GfxAtlas::Eintrag{0, 0, 58, 0, 0, 0, 0, 0};
+  b.platz = {true, 0, 0, 0, {}, {}};
+  b.breite = 15872;
+  b.hoehe = 0;
+  b.pixel.clear();
+  TSpeicher s = Block(b);
+  Zarvo_GfxAtlas atlas(0, 0);
+  ASSERT_TRUE(atlas.LadeAusSpeicher(s));
+  atlas.Aufraeumen();
+  EXPECT_EQ(atlas.Bild().Breite(), 512u);
+  EXPECT_EQ(atlas.Bild().Hoehe(), 512u);
+  ASSERT_NE(atlas.GibEintrag(1), nullptr);
+  EXPECT_EQ(atlas.GibEintrag(1)->w, 58u);
+  EXPECT_EQ(Zarvo_GfxAtlas::NaechsteKante(0, 600), 512u);
+  EXPECT_EQ(Zarvo_GfxAtlas::NaechsteKante(300, 200), 300u);
+}
+
 // An older packer block has no placed list: live entries are taken as placed, so a new entry
 // overlaps none of them.
 TEST(AtlasBlock, AlterPlatzblockSchuetztGeladeneEintraege) {

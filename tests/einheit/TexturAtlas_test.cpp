@@ -21,8 +21,8 @@ constexpr char KNAPP[] = "?VideoRAM knapp. Versuche, Platz zu schaffen.";
 class TexturAtlasTest : public NullBildschirmTest {
  protected:
   void SetUp() override {
-    NullBildschirmTest::SetUp();
     g_Zeit.zeit = SekundenAlsTicks(100);
+    NullBildschirmTest::SetUp();
     log.zeilen.clear();
   }
   null::Welt& Welt() { return *null::AktuelleWelt(); }
