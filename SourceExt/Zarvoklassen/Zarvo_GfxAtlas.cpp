@@ -122,7 +122,7 @@ Zarvo_GfxAtlas::Zarvo_GfxAtlas(uint64_t breite, uint64_t hoehe, uint64_t flags_)
     : flags(flags_), bild(breite, hoehe, PXFMT_A8R8G8B8, 1), platz(breite, hoehe) {}
 
 uint64_t Zarvo_GfxAtlas::NaechsteKante(uint64_t breite, uint64_t hoehe) {
-  if (breite == 0 && hoehe == 0) return ERSTE_KANTE;
+  if (breite == 0 || hoehe == 0) return ERSTE_KANTE;  // no pixels: as an empty atlas
   if (breite == hoehe) return std::bit_floor(hoehe) << 1;
   return std::max(breite, hoehe);
 }

@@ -61,8 +61,8 @@ class Zarvo_GfxAtlas {
   Zarvo_Bild& Bild() { return bild; }
   const TPlatz& Platz() const { return platz; }
 
-  // The edge the atlas grows to from W x H: 512 from 0 x 0, the next power of two above H when
-  // square, else max(W, H).
+  // The edge the atlas grows to from W x H: 512 from an image without pixels (W or H 0), the
+  // next power of two above H when square, else max(W, H).
   static uint64_t NaechsteKante(uint64_t breite, uint64_t hoehe);
 
  protected:

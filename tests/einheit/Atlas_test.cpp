@@ -120,13 +120,21 @@ TEST(Atlas, AufraeumenWaechstStattSichSelbstZuUeberschreiben) {
   EXPECT_EQ(atlas.Platz().Belegt().size(), 3u);
 }
 
+// The line comes first; the compaction still runs (in index order entry 1 moves to the front).
 TEST(Atlas, AufraeumenNurImVideoRamMeldet) {
   LogMitschnitt log;
   Zarvo_GfxAtlas atlas(8, 8, Zarvo_GfxAtlas::FLAG_NUR_VIDEORAM);
+  FuegeEin(atlas, 9, 4, 4);
+  FuegeEin(atlas, 1, 4, 4);
+  ASSERT_EQ(atlas.GibEintrag(1)->x, 4u);
   atlas.Aufraeumen();
   EXPECT_EQ(log.Anzahl("!Ausnahme \"Kein Zugriff auf Bildinhalt, weil nur im VideoRAM\" aufgetreten in Funktion "
                        "Zarvo_GfxAtlas::Aufraeumen (SourceExt\\Zarvoklassen\\Zarvo_GfxAtlas:314)."),
             1u);
+  EXPECT_EQ(atlas.GibEintrag(1)->x, 0u);
+  EXPECT_EQ(atlas.GibEintrag(9)->x, 4u);
+  PruefeMuster(atlas, 1);
+  PruefeMuster(atlas, 9);
 }
 
 // A 2 x 2 atlas with entry 1 = {0, 0, 2, 1} and its pixels.
@@ -188,6 +196,53 @@ TEST(AtlasBlock, HoeheNullGibtLeeresBild) {
   ASSERT_TRUE(atlas.LadeAusSpeicher(s));
   EXPECT_TRUE(atlas.Bild().IstLeer());
   EXPECT_EQ(s.Rest(), 0u);
+}
+
+// Whatever area the packer block states (or none, before version 258), the image's W x H wins; the
+// lists are taken as stored, and an older block's missing placed list comes from the live entries.
+TEST(AtlasBlock, PlatzblockFormen) {
+  struct Form {
+    bool alt;
+    uint32_t version;
+  } formen[] = {{false, 257}, {false, 258}, {false, 259}, {true, 0}};
+  for (const Form& f : formen) {
+    SCOPED_TRACE(f.version);
+    AtlasBeschreibung b = KleinerAtlas(262);
+    b.platz = {f.alt, f.version, 99, 99, f.alt ? std::vector<TRechteck>{} : b.platz.belegt, b.platz.frei};
+    TSpeicher s = Block(b);
+    LogMitschnitt log;
+    Zarvo_GfxAtlas atlas(7, 5, 0);
+    ASSERT_TRUE(atlas.LadeAusSpeicher(s));
+    EXPECT_EQ(atlas.Platz().Breite(), 2u);
+    EXPECT_EQ(atlas.Platz().Hoehe(), 2u);
+    EXPECT_EQ(atlas.Platz().Belegt(), (std::vector<TRechteck>{{0, 0, 2, 1}}));
+    EXPECT_EQ(atlas.Platz().Frei(), (std::vector<TRechteck>{{0, 1, 2, 1}}));
+    EXPECT_EQ(log.EnthaeltTeil("ungueltige Version"), f.version == 259);
+    ASSERT_TRUE(atlas.PlatziereEintrag(5, 2, 1));  // the free row, without growing
+    EXPECT_EQ(atlas.GibEintrag(5)->y, 1u);
+    EXPECT_EQ(atlas.Bild().Breite(), 2u);
+  }
+}
+
+// An image without pixels (W x 0) grows like an empty atlas, to 512, not to W x W: a block of a few
+// hundred bytes must not make compaction allocate up to a gigabyte.
+TEST(AtlasBlock, BildOhnePixelWaechstWieEinLeeresAtlas) {
+  AtlasBeschreibung b = KleinerAtlas(262);
+  b.eintraege[1] = Zarvo_GfxAtlas::Eintrag{0, 0, 58, 0, 0, 0, 0, 0};
+  b.platz = {true, 0, 0, 0, {}, {}};
+  b.breite = 15872;
+  b.hoehe = 0;
+  b.pixel.clear();
+  TSpeicher s = Block(b);
+  Zarvo_GfxAtlas atlas(0, 0);
+  ASSERT_TRUE(atlas.LadeAusSpeicher(s));
+  atlas.Aufraeumen();
+  EXPECT_EQ(atlas.Bild().Breite(), 512u);
+  EXPECT_EQ(atlas.Bild().Hoehe(), 512u);
+  ASSERT_NE(atlas.GibEintrag(1), nullptr);
+  EXPECT_EQ(atlas.GibEintrag(1)->w, 58u);
+  EXPECT_EQ(Zarvo_GfxAtlas::NaechsteKante(0, 600), 512u);
+  EXPECT_EQ(Zarvo_GfxAtlas::NaechsteKante(300, 200), 300u);
 }
 
 // An older packer block has no placed list: live entries are taken as placed, so a new entry

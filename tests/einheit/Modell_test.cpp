@@ -4,14 +4,11 @@
 #include <cstring>
 #include <vector>
 
-#include "LogMitschnitt.h"
-#include "NullBildschirm.h"
 #include "Modell.h"
-#include "Plattform/d3d9/null/NullGeraet.h"
+#include "NullBildschirmTest.h"
 #include "Plattform/d3d9/null/NullObjekte.h"
 #include "Ressourcen.h"
 #include "Zarvo_IndexBuffer.h"
-#include "Zarvo_Screen3D.h"
 #include "Zarvo_VertexBuffer.h"
 #include "Zarvo_ZeichenKontext.h"
 
@@ -20,14 +17,7 @@ using Spiel::WeltVertex;
 
 namespace {
 
-class ModellTest : public ::testing::Test {
- protected:
-  void SetUp() override { ASSERT_TRUE(bildschirm.Offen()); }
-  int Belegt() const { return bildschirm.Belegt(); }
-  LogMitschnitt log;
-  NullBildschirm bildschirm;
-  Zarvo_ZeichenKontext* kontext = bildschirm.Kontext();
-};
+using ModellTest = NullBildschirmTest;
 
 TEST_F(ModellTest, Grenzen) {
   struct Fall {

@@ -24,6 +24,16 @@ TEST(Platz, ErsteAnfrageTeiltDenFreienBereich) {
   EXPECT_EQ(y, 0u);
 }
 
+// A packer with these lists, read from a stored block.
+TPlatz Geladen(uint64_t breite, uint64_t hoehe, const Liste& belegt, const Liste& frei) {
+  TSpeicher s;
+  SchreibePlatzBlock(s, {false, 258, uint32_t(breite), uint32_t(hoehe), belegt, frei});
+  s.Zurueckspulen();
+  TPlatz platz;
+  EXPECT_TRUE(platz.Lade(s));
+  return platz;
+}
+
 struct Fall {
   const char* name;
   uint64_t breite, hoehe;
@@ -45,15 +55,9 @@ TEST(Platz, Anfragen) {
   };
   for (const Fall& f : faelle) {
     SCOPED_TRACE(f.name);
-    TPlatz platz(f.breite, f.hoehe);
-    if (!f.frei.empty()) {
-      // A placed dummy outside keeps the seeding rule from replacing the free list.
-      PlatzBeschreibung b{false, 258, uint32_t(f.breite), uint32_t(f.hoehe), {{f.breite, f.hoehe, 0, 0}}, f.frei};
-      TSpeicher s;
-      SchreibePlatzBlock(s, b);
-      s.Zurueckspulen();
-      ASSERT_TRUE(platz.Lade(s));
-    }
+    // A placed dummy outside keeps the seeding rule from replacing a given free list.
+    TPlatz platz = f.frei.empty() ? TPlatz(f.breite, f.hoehe)
+                                  : Geladen(f.breite, f.hoehe, {{f.breite, f.hoehe, 0, 0}}, f.frei);
     uint64_t x = 77, y = 77;
     EXPECT_EQ(platz.HolePlatz(f.w, f.h, x, y), f.erwartet);
     if (f.erwartet) {
@@ -83,6 +87,35 @@ TEST(Platz, FreigabeVerschmilztMitErstemTreffer) {
   platz.GibPlatzFrei(0, 0);  // touches it from above again
   EXPECT_EQ(platz.Frei(), (Liste{{0, 0, 10, 10}}));
   EXPECT_TRUE(platz.Belegt().empty());
+}
+
+// The released rectangle p joins the first free rectangle it continues with the same width (above,
+// below) or height (left, right); that one is not merged further; otherwise p is appended.
+TEST(Platz, FreigabeVerschmelzungsregel) {
+  struct Fall {
+    const char* name;
+    TRechteck p;
+    Liste frei;
+    Liste danach;
+  } faelle[] = {
+      {"frei darunter", {0, 0, 10, 10}, {{0, 10, 10, 5}}, {{0, 0, 10, 15}}},
+      {"frei darueber", {0, 10, 10, 10}, {{0, 0, 10, 10}}, {{0, 0, 10, 20}}},
+      {"frei rechts", {0, 0, 10, 10}, {{10, 0, 5, 10}}, {{0, 0, 15, 10}}},
+      {"frei links", {10, 0, 10, 10}, {{0, 0, 10, 10}}, {{0, 0, 20, 10}}},
+      {"nur der erste Treffer", {10, 10, 10, 10},
+       {{10, 0, 10, 10}, {20, 10, 10, 10}}, {{10, 0, 10, 20}, {20, 10, 10, 10}}},
+      {"Listenordnung vor Richtung", {10, 10, 10, 10},
+       {{20, 10, 5, 10}, {10, 0, 10, 10}}, {{10, 10, 15, 10}, {10, 0, 10, 10}}},
+      {"andere Breite: angehaengt", {0, 0, 10, 10}, {{0, 10, 12, 5}}, {{0, 10, 12, 5}, {0, 0, 10, 10}}},
+      {"nur an der Ecke: angehaengt", {0, 0, 10, 10}, {{10, 10, 10, 10}}, {{10, 10, 10, 10}, {0, 0, 10, 10}}},
+  };
+  for (const Fall& f : faelle) {
+    SCOPED_TRACE(f.name);
+    TPlatz platz = Geladen(30, 30, {{25, 25, 5, 5}, f.p}, f.frei);
+    platz.GibPlatzFrei(f.p.x, f.p.y);
+    EXPECT_EQ(platz.Frei(), f.danach);
+    EXPECT_EQ(platz.Belegt(), (Liste{{25, 25, 5, 5}}));
+  }
 }
 
 TEST(Platz, UnbekannteFreigabeAendertNichts) {
@@ -163,13 +196,20 @@ TEST(Platz, ZufallsfolgeHaeltDieInvariante) {
       platz.GibPlatzFrei(r.x, r.y);
     }
     const Liste& frei = platz.Frei();
+    const Liste& belegt = platz.Belegt();
     uint64_t flaeche = 0;
     for (size_t i = 0; i < frei.size(); ++i) {
       flaeche += frei[i].w * frei[i].h;
       for (size_t j = i + 1; j < frei.size(); ++j) ASSERT_FALSE(Ueberlappen(frei[i], frei[j])) << schritt;
-      for (const TRechteck& b : platz.Belegt()) ASSERT_FALSE(Ueberlappen(frei[i], b)) << schritt;
+      for (const TRechteck& b : belegt) ASSERT_FALSE(Ueberlappen(frei[i], b)) << schritt;
     }
-    for (const TRechteck& b : platz.Belegt()) flaeche += b.w * b.h;
+    // Disjoint rectangles inside the area whose areas add up to it tile it.
+    for (size_t i = 0; i < belegt.size(); ++i) {
+      flaeche += belegt[i].w * belegt[i].h;
+      for (size_t j = i + 1; j < belegt.size(); ++j) ASSERT_FALSE(Ueberlappen(belegt[i], belegt[j])) << schritt;
+    }
+    for (const Liste* liste : {&frei, &belegt})
+      for (const TRechteck& r : *liste) ASSERT_TRUE(r.x + r.w <= 96 && r.y + r.h <= 64) << schritt;
     ASSERT_EQ(flaeche, 96u * 64u) << schritt;
   }
 }
