@@ -15,6 +15,7 @@
 
 #include "AnzeigeSperre.h"
 #include "einheit/LogMitschnitt.h"
+#include "einheit/TestFont.h"
 #include "Plattform/d3d9/d3d9.h"
 #include "TBereich.h"
 #include "Zarvo_Bild.h"
@@ -235,6 +236,34 @@ TEST_F(SpriteAnzeige, RenderzielRundreiseGleichHerum) {
   kontext->SetTextur(0, nullptr, nullptr);
   kontext->GibFrei(ziel);
   kontext->GibFrei(farbe);
+}
+
+// Text of the test font (4 x 10 glyphs, offsets 1 and 2, advance 6 at size 10) in the font
+// colour: each glyph at pen x + 1, pen y - 4 + 2; centred and right-aligned text starts half or
+// all of its width (12) further left.
+TEST_F(SpriteAnzeige, TestFontPositionenUndAusrichtung) {
+  auto font = testfont::Baue();
+  font->SetGroesse(10);
+  font->farbe = {1, 0, 0, 1};
+  Leere(0, 0, 0);
+  font->Zeichne(20, 30, "Ab");
+  font->SetAusrichtung(Zarvo_Font3D::MITTE, Zarvo_Font3D::OBEN);
+  font->Zeichne(64, 50, "Ab");
+  font->SetAusrichtung(Zarvo_Font3D::RECHTS, Zarvo_Font3D::OBEN);
+  font->Zeichne(120, 70, "Ab");
+  font->ZeichneAlles();
+  const Zarvo_Bild schirm = Bildschirm("text");
+  const uint64_t kaesten[6][2] = {{21, 28}, {27, 28}, {59, 48}, {65, 48}, {109, 68}, {115, 68}};
+  int falsch = 0;
+  for (uint64_t y = 0; y < H; ++y)
+    for (uint64_t x = 0; x < B; ++x) {
+      bool innen = false;
+      for (const auto& k : kaesten) innen |= x >= k[0] && x < k[0] + 4 && y >= k[1] && y < k[1] + 10;
+      if (Pixel(schirm, x, y) != (innen ? 0xFF0000u : 0u) && ++falsch <= 5)
+        ADD_FAILURE() << "pixel (" << x << ", " << y << ") " << std::hex << Pixel(schirm, x, y);
+    }
+  EXPECT_EQ(falsch, 0);
+  font.reset();
 }
 
 // The atlas texture is volatile: once the device dropped it, the next draw builds it again from
