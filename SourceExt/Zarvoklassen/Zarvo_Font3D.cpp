@@ -19,21 +19,7 @@ constexpr char AUSLASSUNG[] = "...";
 
 std::string AlsUtf8(uint32_t zeichen) {
   std::string text;
-  if (zeichen < 0x80) {
-    text += char(zeichen);
-  } else if (zeichen < 0x800) {
-    text += char(0xC0 | zeichen >> 6);
-    text += char(0x80 | (zeichen & 0x3F));
-  } else if (zeichen < 0x10000) {
-    text += char(0xE0 | zeichen >> 12);
-    text += char(0x80 | (zeichen >> 6 & 0x3F));
-    text += char(0x80 | (zeichen & 0x3F));
-  } else {
-    text += char(0xF0 | (zeichen >> 18 & 0x07));
-    text += char(0x80 | (zeichen >> 12 & 0x3F));
-    text += char(0x80 | (zeichen >> 6 & 0x3F));
-    text += char(0x80 | (zeichen & 0x3F));
-  }
+  HaengeUtf8An(text, zeichen);
   return text;
 }
 

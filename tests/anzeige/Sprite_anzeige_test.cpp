@@ -178,6 +178,28 @@ TEST_F(SpriteAnzeige, DrehungUmDenDrehpunkt) {
   }
 }
 
+// The normal-map program turns a texel's xy (a direction in 0..1) by the sprite's rotation: +x
+// (1, 0.5) becomes +y (0.5, 1) at a quarter turn; blue and alpha stay.
+TEST_F(SpriteAnzeige, NormalkarteDrehtDieRichtung) {
+  atlas = std::make_unique<Zarvo_SpriteAtlas>(64, 4, Zarvo_GfxAtlas::FLAG_NORMALKARTE);
+  FuegeEin(1, 8, 8, [](uint64_t, uint64_t) { return 0xFFFF8040u; });
+  struct Fall {
+    float winkel;
+    int r, g;
+  } faelle[] = {{0, 255, 128}, {std::numbers::pi_v<float> / 2, 128, 255}};
+  for (const Fall& f : faelle) {
+    SCOPED_TRACE(f.winkel);
+    Leere(0, 0, 0);
+    atlas->Liste().zentriert = 1;
+    atlas->AddSprite(1, {40, 40, 0.5f}, WEISS, 0, 0, f.winkel);
+    atlas->Zeichne();
+    const uint32_t p = Pixel(Bildschirm("normalkarte"), 40, 40);
+    EXPECT_NEAR(Kanal(p, 16), f.r, 1);
+    EXPECT_NEAR(Kanal(p, 8), f.g, 1);
+    EXPECT_NEAR(Kanal(p, 0), 0x40, 1);
+  }
+}
+
 // Four 16 x 16 entries of pure colours side by side in a 32 x 32 atlas. Drawing the red one at
 // full, half and quarter size, half a pixel off the grid, shows none of its neighbours.
 TEST_F(SpriteAnzeige, KeinUeberlaufenAusDemNachbarn) {

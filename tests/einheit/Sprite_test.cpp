@@ -1,4 +1,4 @@
-// Sprite lists, batches and sprite atlases on the recording device: the instance rules, what a
+// Sprite lists, batches, sprite atlases and a font's glyph batch on the recording device: the instance rules, what a
 // draw binds and uploads, chunking, the shared set's lifetime and the cases that draw nothing.
 #include <gtest/gtest.h>
 
@@ -10,6 +10,7 @@
 #include "Plattform/d3d9/null/NullGeraet.h"
 #include "Plattform/d3d9/null/NullObjekte.h"
 #include "TBereich.h"
+#include "TestFont.h"
 #include "Zarvo_AlphaZustand.h"
 #include "Zarvo_PixelShader.h"
 #include "Zarvo_Programm.h"
@@ -34,6 +35,14 @@ void FuegeEin(Zarvo_TexturAtlas& atlas, uint64_t index, uint64_t w, uint64_t h, 
   quelle.LockBereich(bereich);
   bereich.Fuelle(farbe);
   atlas.KopiereEintrag(index, bereich, 0, 0, w, h);
+}
+
+// n instances of a 4 x 4 entry 1 in a row.
+Zarvo_SpriteListe Reihe(Zarvo_TexturAtlas& atlas, int n) {
+  FuegeEin(atlas, 1, 4, 4);
+  Zarvo_SpriteListe liste(&atlas, uint64_t(n));
+  for (int i = 0; i < n; ++i) liste.AddSprite(1, {float(i), 0, 0}, WEISS, 0, 0, 0);
+  return liste;
 }
 
 TEST(SpriteListe, InstanzRegeln) {
@@ -140,9 +149,7 @@ TEST_F(SpriteTest, HundertSpritesAufKapazitaetFuenfzigEinZeichenaufruf) {
 // The chunk loop: a batch smaller than the list (bare array form) draws the list in pieces.
 TEST_F(SpriteTest, NackteInstanzenInStueckenDerKapazitaet) {
   Zarvo_TexturAtlas atlas(64, 0);
-  FuegeEin(atlas, 1, 4, 4);
-  Zarvo_SpriteListe liste(&atlas, 7);
-  for (int i = 0; i < 7; ++i) liste.AddSprite(1, {float(i), 0, 0}, WEISS, 0, 0, 0);
+  const Zarvo_SpriteListe liste = Reihe(atlas, 7);
   Zarvo_SpriteStapel stapel(3);
   ASSERT_TRUE(stapel.StarteZeichnen(atlas.GibTextur(), false));
   welt->Leere();
@@ -178,9 +185,7 @@ TEST_F(SpriteTest, NichtsZuZeichnen) {
 // draws once, instead of looping over empty chunks.
 TEST_F(SpriteTest, NacktesFeldAufKapazitaetNull) {
   Zarvo_TexturAtlas atlas(64, 0);
-  FuegeEin(atlas, 1, 4, 4);
-  Zarvo_SpriteListe liste(&atlas, 5);
-  for (int i = 0; i < 5; ++i) liste.AddSprite(1, {float(i), 0, 0}, WEISS, 0, 0, 0);
+  const Zarvo_SpriteListe liste = Reihe(atlas, 5);
   Zarvo_SpriteStapel stapel(0);
   EXPECT_EQ(stapel.GibKapazitaet(), 0u);
   ASSERT_TRUE(stapel.StarteZeichnen(atlas.GibTextur(), false));
@@ -283,6 +288,25 @@ TEST_F(SpriteTest, SpriteAtlasVerschiebenLaesstDieWarteschlangeZurueck) {
   welt->Leere();
   ziel.Zeichne();
   EXPECT_EQ(welt->Anzahl("DrawIndexedPrimitive"), 1);
+}
+
+}  // namespace
+
+namespace {
+
+// A font draws all queued glyphs as one batch and empties its queue.
+TEST_F(SpriteTest, FontZeichnetAllesInEinemStapel) {
+  auto font = testfont::Baue();
+  font->Zeichne(0, 0, "Ab c");
+  font->Zeichne(0, 20, "xyz");
+  welt->Leere();
+  font->ZeichneAlles();
+  EXPECT_EQ(welt->Anzahl("DrawIndexedPrimitive"), 1);
+  EXPECT_EQ(welt->geraet->streamFrequenz[0], UINT(D3DSTREAMSOURCE_INDEXEDDATA | 6));
+  EXPECT_TRUE(font->Glyphen().Liste().IstLeer());
+  welt->Leere();
+  font->ZeichneAlles();
+  EXPECT_EQ(welt->Anzahl("DrawIndexedPrimitive"), 0);
 }
 
 }  // namespace
