@@ -4,7 +4,8 @@
 // baseline fills the same 60-byte records every iteration into an orphaned buffer and draws them
 // with one glDrawElementsInstanced, with the same texture, filter, blending and target size, in
 // a hidden window of its own so that the device's state shadow stays true. Counters: sprites per
-// second, and the submit time per sprite (queueing and drawing without the read-back).
+// second, the submit time per sprite (queueing and drawing without the read-back), and the
+// covered pixels of the last frame, which must agree between the two.
 #include <benchmark/benchmark.h>
 #include <epoxy/gl.h>
 #define GLFW_INCLUDE_NONE
@@ -204,10 +205,18 @@ void LeseEinPixel() {
   benchmark::DoNotOptimize(pixel);
 }
 
-void Zaehler(benchmark::State& state, double abgabeSekunden) {
+// Pixels of 32-bit BGRA or RGBA words that are not black: both sides must cover the same.
+double Gedeckt(const uint8_t* pixel, uint64_t anzahl, uint64_t abstand) {
+  uint64_t gedeckt = 0;
+  for (uint64_t i = 0; i < anzahl; ++i) gedeckt += (pixel[i * abstand] | pixel[i * abstand + 1] | pixel[i * abstand + 2]) != 0;
+  return double(gedeckt);
+}
+
+void Zaehler(benchmark::State& state, double abgabeSekunden, double gedeckt) {
   const double sprites = double(state.iterations()) * double(state.range(0));
   state.counters["sprites/s"] = benchmark::Counter(sprites, benchmark::Counter::kIsRate);
   state.counters["abgabe_ns/sprite"] = abgabeSekunden * 1e9 / sprites;
+  state.counters["gedeckt"] = gedeckt;
 }
 
 void EngineSprites(benchmark::State& state) {
@@ -228,7 +237,9 @@ void EngineSprites(benchmark::State& state) {
     abgabe += std::chrono::duration<double>(Uhr::now() - start).count();
     LeseEinPixel();
   }
-  Zaehler(state, abgabe);
+  Zarvo_Bild bild(ZIEL_B, ZIEL_H, PXFMT_A8R8G8B8, 1);
+  kontext->LiesBildschirmInhalt(bild);
+  Zaehler(state, abgabe, Gedeckt(bild.Pixel(), uint64_t(ZIEL_B) * ZIEL_H, 4));
 }
 
 void GlslInstanziert(benchmark::State& state) {
@@ -266,7 +277,9 @@ void GlslInstanziert(benchmark::State& state) {
     abgabe += std::chrono::duration<double>(Uhr::now() - start).count();
     LeseEinPixel();
   }
-  Zaehler(state, abgabe);
+  std::vector<uint8_t> pixel(size_t(ZIEL_B) * ZIEL_H * 4);
+  glReadPixels(0, 0, ZIEL_B, ZIEL_H, GL_RGBA, GL_UNSIGNED_BYTE, pixel.data());
+  Zaehler(state, abgabe, Gedeckt(pixel.data(), uint64_t(ZIEL_B) * ZIEL_H, 4));
   engine.MachAktuell();
 }
 
