@@ -285,7 +285,6 @@ TEST_F(SpriteAnzeige, TestFontPositionenUndAusrichtung) {
         ADD_FAILURE() << "pixel (" << x << ", " << y << ") " << std::hex << Pixel(schirm, x, y);
     }
   EXPECT_EQ(falsch, 0);
-  font.reset();
 }
 
 // The atlas texture is volatile: once the device dropped it, the next draw builds it again from
