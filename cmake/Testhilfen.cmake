@@ -34,7 +34,12 @@ function(morvelunt_test name)
     PROPERTIES LABELS ${T_LABEL} TIMEOUT ${T_TIMEOUT} ENVIRONMENT "${MORVELUNT_TEST_UMGEBUNG}")
 endfunction()
 
-# morvelunt_fuzz(name SOURCES ... LIBS ...): a libFuzzer target with its seed corpus in tests/fuzz/korpus/<name>/.
+# Seeds written by the seed programs at build time: <build>/fuzz/korpus/<name>/.
+set(MORVELUNT_FUZZ_KORPUS "${CMAKE_BINARY_DIR}/fuzz/korpus")
+
+# morvelunt_fuzz(name SOURCES ... LIBS ...): a libFuzzer target with its seed corpora: the
+# committed one in tests/fuzz/korpus/<name>/ (when there is one) and the generated one in
+# ${MORVELUNT_FUZZ_KORPUS}/<name>/.
 function(morvelunt_fuzz name)
   cmake_parse_arguments(F "" "" "SOURCES;LIBS" ${ARGN})
   if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
@@ -44,13 +49,17 @@ function(morvelunt_fuzz name)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz)
   target_link_libraries(${name} PRIVATE ${F_LIBS})
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
-  set(korpus "${PROJECT_SOURCE_DIR}/tests/fuzz/korpus/${name}")
+  set(erzeugt "${MORVELUNT_FUZZ_KORPUS}/${name}")
+  set(korpora "'${erzeugt}'")
+  if(EXISTS "${PROJECT_SOURCE_DIR}/tests/fuzz/korpus/${name}")
+    string(APPEND korpora " '${PROJECT_SOURCE_DIR}/tests/fuzz/korpus/${name}'")
+  endif()
   set(arbeit "${CMAKE_BINARY_DIR}/fuzz/${name}-korpus")
   if(NOT DEFINED MORVELUNT_FUZZ_ZEIT)
     set(MORVELUNT_FUZZ_ZEIT 30)
   endif()
   add_test(NAME ${name}
     COMMAND ${CMAKE_COMMAND} -E env ${MORVELUNT_TEST_UMGEBUNG}
-            sh -c "rm -rf '${arbeit}' && mkdir -p '${arbeit}' && exec '$<TARGET_FILE:${name}>' -max_total_time=${MORVELUNT_FUZZ_ZEIT} -max_len=4096 -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 '${arbeit}' '${korpus}'")
+            sh -c "rm -rf '${arbeit}' && mkdir -p '${arbeit}' '${erzeugt}' && exec '$<TARGET_FILE:${name}>' -max_total_time=${MORVELUNT_FUZZ_ZEIT} -max_len=4096 -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 '${arbeit}' ${korpora}")
   set_tests_properties(${name} PROPERTIES LABELS fuzz TIMEOUT 300)
 endfunction()

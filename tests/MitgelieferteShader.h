@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "Zarvo_LinienStapel.h"
+#include "Zarvo_SpriteStapel.h"
 
 struct MitgeliefertesShaderPaar {
   std::string name;
@@ -20,6 +21,8 @@ struct MitgeliefertesShaderPaar {
 inline std::vector<MitgeliefertesShaderPaar> MitgelieferteShader(const std::filesystem::path& datenOrdner) {
   std::vector<MitgeliefertesShaderPaar> paare = {
       {"linie", Zarvo_LinienStapel::VertexShaderQuelle(), Zarvo_LinienStapel::PixelShaderQuelle()},
+      {"sprite", Zarvo_SpriteStapel::VertexShaderQuelle(false), Zarvo_SpriteStapel::PixelShaderQuelle(false)},
+      {"sprite_normalkarte", Zarvo_SpriteStapel::VertexShaderQuelle(true), Zarvo_SpriteStapel::PixelShaderQuelle(true)},
   };
   std::map<std::string, MitgeliefertesShaderPaar> dateien;
   std::error_code fehler;

@@ -2,27 +2,10 @@
 
 #include "Zarvo_Audio.h"
 #include "Zarvo_AudioKanal.h"
+#include "Zarvo_Hilfsfunktionen.h"
 #include "Zarvo_Start.h"
 
 namespace {
-
-void HaengeUtf8An(std::string& ziel, uint32_t zeichen) {
-  if (zeichen < 0x80) {
-    ziel += char(zeichen);
-  } else if (zeichen < 0x800) {
-    ziel += char(0xC0 | zeichen >> 6);
-    ziel += char(0x80 | (zeichen & 0x3F));
-  } else if (zeichen < 0x10000) {
-    ziel += char(0xE0 | zeichen >> 12);
-    ziel += char(0x80 | (zeichen >> 6 & 0x3F));
-    ziel += char(0x80 | (zeichen & 0x3F));
-  } else {
-    ziel += char(0xF0 | zeichen >> 18);
-    ziel += char(0x80 | (zeichen >> 12 & 0x3F));
-    ziel += char(0x80 | (zeichen >> 6 & 0x3F));
-    ziel += char(0x80 | (zeichen & 0x3F));
-  }
-}
 
 bool HatUtf8Form(uint32_t zeichen) { return zeichen <= 0x10FFFF && (zeichen < 0xD800 || zeichen > 0xDFFF); }
 

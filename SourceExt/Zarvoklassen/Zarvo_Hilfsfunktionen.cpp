@@ -46,6 +46,24 @@ uint32_t DekodiereUtf8(const char*& cursor, const char* ende) {
 
 uint32_t DekodiereUtf8(const char*& cursor) { return DekodiereUtf8(cursor, nullptr); }
 
+void HaengeUtf8An(std::string& ziel, uint32_t zeichen) {
+  if (zeichen < 0x80) {
+    ziel += char(zeichen);
+  } else if (zeichen < 0x800) {
+    ziel += char(0xC0 | zeichen >> 6);
+    ziel += char(0x80 | (zeichen & 0x3F));
+  } else if (zeichen < 0x10000) {
+    ziel += char(0xE0 | zeichen >> 12);
+    ziel += char(0x80 | (zeichen >> 6 & 0x3F));
+    ziel += char(0x80 | (zeichen & 0x3F));
+  } else {
+    ziel += char(0xF0 | (zeichen >> 18 & 0x07));
+    ziel += char(0x80 | (zeichen >> 12 & 0x3F));
+    ziel += char(0x80 | (zeichen >> 6 & 0x3F));
+    ziel += char(0x80 | (zeichen & 0x3F));
+  }
+}
+
 int ZaehleElementOeffnungen(std::string_view text, int grenze) {
   int anzahl = 0;
   for (size_t i = 0; i + 1 < text.size(); ++i) {

@@ -1,6 +1,7 @@
 #pragma once
 // Small functions shared by several parts of the engine.
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 class TiXmlDocument;
@@ -14,6 +15,8 @@ float HalbZuFloat(uint16_t halb);
 // sequence ends it: the result is U+FFFD and the cursor stays on the NUL (or at the end).
 uint32_t DekodiereUtf8(const char*& cursor);
 uint32_t DekodiereUtf8(const char*& cursor, const char* ende);
+// Appends the UTF-8 form of a code point (one to four bytes; not validated).
+void HaengeUtf8An(std::string& ziel, uint32_t zeichen);
 
 // Counts the element openings of an XML text ('<' not followed by '/', '?' or '!'), stopping as
 // soon as the count exceeds `grenze`. The XML readers refuse deeper documents before parsing.

@@ -1,5 +1,5 @@
 #pragma once
-// Writes packer blocks, atlas blocks and font files from plain descriptions, as given and without
+// Writes packer blocks and atlas blocks from plain descriptions, as given and without
 // checks, so that malformed data can be written as well as sound data.
 #include <cstdint>
 #include <optional>

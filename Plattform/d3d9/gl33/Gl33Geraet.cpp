@@ -4,6 +4,7 @@
 #include <GLFW/glfw3.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 #include "Plattform/d3d9/null/NullObjekte.h"
@@ -714,6 +715,24 @@ void Geraet::LoeseSamplerAuf() {
   }
 }
 
+namespace {
+
+// Mesa's software rasterisers before release 24 filter anisotropically with a Gaussian footprint
+// that blurs even a 1:1 mapping, where Direct3D 9 samples the texel itself. There the filter
+// stays trilinear.
+bool AnisotropieVerwischt() {
+  static const bool verwischt = [] {
+    const auto* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    const auto* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    if (renderer == nullptr || (!std::strstr(renderer, "llvmpipe") && !std::strstr(renderer, "softpipe"))) return false;
+    const char* mesa = version ? std::strstr(version, "Mesa ") : nullptr;
+    return mesa == nullptr || std::atoi(mesa + 5) < 24;
+  }();
+  return verwischt;
+}
+
+}  // namespace
+
 // Filters and anisotropy depend on each other: set them together.
 void Geraet::SendeFilter(GLuint o, std::map<DWORD, DWORD>& s) {
   const bool aniso = s[D3DSAMP_MINFILTER] == D3DTEXF_ANISOTROPIC;
@@ -725,7 +744,7 @@ void Geraet::SendeFilter(GLuint o, std::map<DWORD, DWORD>& s) {
     glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT, &grenze);
     grenze = std::clamp(float(s[D3DSAMP_MAXANISOTROPY]), 1.0f, grenze);
   }
-  glSamplerParameterf(o, GL_TEXTURE_MAX_ANISOTROPY_EXT, aniso ? grenze : 1.0f);
+  glSamplerParameterf(o, GL_TEXTURE_MAX_ANISOTROPY_EXT, aniso && !AnisotropieVerwischt() ? grenze : 1.0f);
 }
 
 HRESULT Geraet::GetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE typ, DWORD* wert) {
