@@ -37,17 +37,39 @@ endfunction()
 # Seeds written by the seed programs at build time: <build>/fuzz/korpus/<name>/.
 set(MORVELUNT_FUZZ_KORPUS "${CMAKE_BINARY_DIR}/fuzz/korpus")
 
-# morvelunt_fuzz(name SOURCES ... LIBS ...): a libFuzzer target with its seed corpora: the
-# committed one in tests/fuzz/korpus/<name>/ (when there is one) and the generated one in
-# ${MORVELUNT_FUZZ_KORPUS}/<name>/.
+# morvelunt_fuzz_saat(programm SOURCES ... LIBS ... [INCLUDES ...] [ARGS ...]): a seed program run
+# at build time as `programm ${MORVELUNT_FUZZ_KORPUS} ARGS...`; fuzz targets name it with SAAT.
+function(morvelunt_fuzz_saat programm)
+  cmake_parse_arguments(S "" "" "SOURCES;LIBS;INCLUDES;ARGS" ${ARGN})
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    return()
+  endif()
+  add_executable(${programm} ${S_SOURCES})
+  target_link_libraries(${programm} PRIVATE ${S_LIBS})
+  target_include_directories(${programm} PRIVATE ${S_INCLUDES})
+  set(stempel ${CMAKE_CURRENT_BINARY_DIR}/${programm}.stempel)
+  add_custom_command(OUTPUT ${stempel}
+    COMMAND ${programm} ${MORVELUNT_FUZZ_KORPUS} ${S_ARGS}
+    COMMAND ${CMAKE_COMMAND} -E touch ${stempel}
+    DEPENDS ${programm})
+  add_custom_target(${programm}_erzeugen ALL DEPENDS ${stempel})
+endfunction()
+
+# morvelunt_fuzz(name SOURCES ... LIBS ... [INCLUDES ...] [SAAT programm]): a libFuzzer target with
+# its seed corpora: the committed one in tests/fuzz/korpus/<name>/ (when there is one) and the
+# generated one in ${MORVELUNT_FUZZ_KORPUS}/<name>/, written by the seed program SAAT.
 function(morvelunt_fuzz name)
-  cmake_parse_arguments(F "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(F "" "SAAT" "SOURCES;LIBS;INCLUDES" ${ARGN})
   if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
     return()
   endif()
   add_executable(${name} ${F_SOURCES})
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz)
   target_link_libraries(${name} PRIVATE ${F_LIBS})
+  target_include_directories(${name} PRIVATE ${F_INCLUDES})
+  if(F_SAAT)
+    add_dependencies(${name} ${F_SAAT}_erzeugen)
+  endif()
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
   set(erzeugt "${MORVELUNT_FUZZ_KORPUS}/${name}")
   set(korpora "'${erzeugt}'")
