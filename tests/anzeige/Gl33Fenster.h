@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "GeraeteParameter.h"
 #include "Plattform/d3d9/d3d9.h"
 #include "Plattform/d3d9/gl33/Gl33.h"
 #include "Plattform/d3d9/shadercode.h"
@@ -81,7 +82,7 @@ class Gl33Test : public ::testing::Test {
     WaehleGl33Backend();
     d3d = Direct3DCreate9(D3D_SDK_VERSION);
     ASSERT_NE(d3d, nullptr);
-    parameter = Parameter(breite, hoehe, format);
+    parameter = TestParameter(breite, hoehe, format);
     ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, fenster, 82, &parameter, &geraet), D3D_OK);
     ASSERT_EQ(geraet->CreateVertexShader(Shader(ShaderStufe::Vertex, VS_FARBE, Eingaben()).data(), &vsFarbe), D3D_OK);
     ASSERT_EQ(geraet->CreatePixelShader(Shader(ShaderStufe::Pixel, PS_FARBE).data(), &psFarbe), D3D_OK);
@@ -115,19 +116,6 @@ class Gl33Test : public ::testing::Test {
 
   static std::vector<ShaderCode::Eingabe> Eingaben() {
     return {{"a_POSITION0", D3DDECLUSAGE_POSITION, 0}, {"a_TEXCOORD0", D3DDECLUSAGE_TEXCOORD, 0}};
-  }
-  static D3DPRESENT_PARAMETERS Parameter(UINT breite, UINT hoehe, D3DFORMAT format) {
-    D3DPRESENT_PARAMETERS p{};
-    p.BackBufferWidth = breite;
-    p.BackBufferHeight = hoehe;
-    p.BackBufferFormat = format;
-    p.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    p.Windowed = 1;
-    p.EnableAutoDepthStencil = 1;
-    p.AutoDepthStencilFormat = D3DFMT_D24X8;
-    p.Flags = D3DPRESENTFLAG_LOCKABLE_BACKBUFFER;
-    p.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-    return p;
   }
 
   // (Managed pool, so that they do not block a Reset.)

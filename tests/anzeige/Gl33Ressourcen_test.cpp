@@ -257,7 +257,7 @@ TEST_F(Gl33RessourcenTest, MaxMipLevelWaehltDieStufe) {
 
 TEST_F(Gl33RessourcenTest, ResetMitNeuerGroesseUndVerlust) {
   geraet->SetRenderState(D3DRS_ZENABLE, 0);
-  D3DPRESENT_PARAMETERS neu = Parameter(32, 16, D3DFMT_X8R8G8B8);
+  D3DPRESENT_PARAMETERS neu = TestParameter(32, 16, D3DFMT_X8R8G8B8);
   ASSERT_EQ(geraet->Reset(&neu), D3D_OK);
   D3DVIEWPORT9 vp{};
   geraet->GetViewport(&vp);
@@ -351,7 +351,7 @@ void main() {
     UINT w = BREITE, h = HOEHE;
     if (groesse == 1) {
       w = 40, h = 20;
-      D3DPRESENT_PARAMETERS neu = Parameter(w, h, D3DFMT_X8R8G8B8);
+      D3DPRESENT_PARAMETERS neu = TestParameter(w, h, D3DFMT_X8R8G8B8);
       ASSERT_EQ(geraet->Reset(&neu), D3D_OK);
       geraet->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
       geraet->SetRenderState(D3DRS_ZENABLE, 0);

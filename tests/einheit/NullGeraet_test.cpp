@@ -5,26 +5,13 @@
 #include <cstring>
 #include <functional>
 
+#include "GeraeteParameter.h"
 #include "Plattform/d3d9/null/NullGeraet.h"
 #include "Plattform/d3dx9/d3dx9.h"
 
 using namespace d3d9;
 
 namespace {
-
-D3DPRESENT_PARAMETERS Parameter(UINT breite, UINT hoehe, D3DFORMAT format = D3DFMT_X8R8G8B8) {
-  D3DPRESENT_PARAMETERS p{};
-  p.BackBufferWidth = breite;
-  p.BackBufferHeight = hoehe;
-  p.BackBufferFormat = format;
-  p.SwapEffect = D3DSWAPEFFECT_DISCARD;
-  p.Windowed = 1;
-  p.EnableAutoDepthStencil = 1;
-  p.AutoDepthStencilFormat = D3DFMT_D24X8;
-  p.Flags = D3DPRESENTFLAG_LOCKABLE_BACKBUFFER;
-  p.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-  return p;
-}
 
 // A creation into a typed pointer whose object is handed on as IUnknown.
 template <class T, class Aufruf>
@@ -39,7 +26,7 @@ std::function<HRESULT(IUnknown*&)> Erzeugung(Aufruf aufruf) {
 
 class NullGeraetTest : public ::testing::Test {
  protected:
-  void SetUp() override { Oeffne(Parameter(64, 48)); }
+  void SetUp() override { Oeffne(TestParameter(64, 48)); }
   void TearDown() override {
     if (geraet) geraet->Release();
     WaehleGl33Backend();
@@ -181,7 +168,7 @@ TEST_F(NullGeraetTest, VerlustSkriptInReihenfolge) {
   EXPECT_EQ(geraet->Present(nullptr, nullptr, nullptr, nullptr), D3DERR_DEVICELOST);
   EXPECT_EQ(geraet->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE), D3D_OK);  // accepted without effect
   EXPECT_EQ(null_->renderStates[D3DRS_CULLMODE], DWORD(D3DCULL_CCW));
-  D3DPRESENT_PARAMETERS p = Parameter(32, 16);
+  D3DPRESENT_PARAMETERS p = TestParameter(32, 16);
   EXPECT_EQ(geraet->TestCooperativeLevel(), D3DERR_DEVICELOST);
   EXPECT_EQ(geraet->Reset(&p), D3DERR_DEVICELOST);
   EXPECT_EQ(geraet->TestCooperativeLevel(), D3DERR_DEVICELOST);
@@ -203,7 +190,7 @@ TEST_F(NullGeraetTest, VerlustSkriptInReihenfolge) {
 TEST_F(NullGeraetTest, RueckpufferVerweisVerhindertReset) {
   IDirect3DSurface9* rp = nullptr;
   ASSERT_EQ(geraet->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &rp), D3D_OK);
-  D3DPRESENT_PARAMETERS p = Parameter(64, 48);
+  D3DPRESENT_PARAMETERS p = TestParameter(64, 48);
   EXPECT_EQ(geraet->Reset(&p), D3DERR_INVALIDCALL);
   EXPECT_EQ(welt->letzteResetVerweigerung, "back buffer");
   // Now only Reset, TestCooperativeLevel and Release are allowed.
@@ -279,7 +266,7 @@ TEST_F(NullGeraetTest, ClearFuelltNurDenViewport) {
 
 TEST_F(NullGeraetTest, ClearAuf16Bit) {
   geraet->Release();
-  Oeffne(Parameter(8, 8, D3DFMT_R5G6B5));
+  Oeffne(TestParameter(8, 8, D3DFMT_R5G6B5));
   ASSERT_EQ(geraet->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFFFF8000, 1.0f, 0), D3D_OK);
   EXPECT_EQ(RueckpufferPixel(0, 0) & 0xFFFF, 0xFC00u);  // R 31, G 32, B 0
 }
@@ -346,7 +333,7 @@ TEST_F(NullGeraetTest, ProfileAusDenCaps) {
   geraet->Release();
   NullKonfig alt;
   alt.caps.VertexShaderVersion = D3DVS_VERSION(2, 0);
-  Oeffne(Parameter(8, 8), alt);
+  Oeffne(TestParameter(8, 8), alt);
   EXPECT_EQ(d3dx9::D3DXGetVertexShaderProfile(geraet), nullptr);
   EXPECT_STREQ(d3dx9::D3DXGetPixelShaderProfile(geraet), "ps_3_0");
 }
@@ -365,7 +352,7 @@ TEST(NullFabrik, TiefenFormateUndAdapter) {
   EXPECT_EQ(d3d->CheckDeviceFormat(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, D3DUSAGE_DEPTHSTENCIL, D3DRTYPE_SURFACE, D3DFMT_D32),
             D3DERR_NOTAVAILABLE);
   EXPECT_EQ(d3d->CheckDeviceFormat(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, D3DUSAGE_DEPTHSTENCIL, D3DRTYPE_SURFACE, D3DFMT_D16), D3D_OK);
-  D3DPRESENT_PARAMETERS p = Parameter(8, 8);  // asks for D24X8
+  D3DPRESENT_PARAMETERS p = TestParameter(8, 8);  // asks for D24X8
   IDirect3DDevice9* geraet = nullptr;
   EXPECT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, 82, &p, &geraet), D3DERR_NOTAVAILABLE);
   EXPECT_EQ(geraet, nullptr);
