@@ -172,6 +172,25 @@ class Gl33Test : public ::testing::Test {
   UINT breiteGelesen = 0;
 };
 
+// The device with the texturing pixel shader (register s0), no culling and no depth test.
+class Gl33TexturTest : public Gl33Test {
+ protected:
+  void SetUp() override {
+    Gl33Test::SetUp();
+    ASSERT_EQ(geraet->CreatePixelShader(Shader(ShaderStufe::Pixel, PS_TEXTUR, {}, "", {{"s0", 0}}).data(), &psTextur), D3D_OK);
+    geraet->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    geraet->SetRenderState(D3DRS_ZENABLE, 0);
+  }
+  void TearDown() override {
+    geraet->SetTexture(0, nullptr);
+    if (psTextur) psTextur->Release();
+    psTextur = nullptr;
+    Gl33Test::TearDown();
+  }
+
+  IDirect3DPixelShader9* psTextur = nullptr;
+};
+
 // Channel c (0 = B, 8 = G, 16 = R, 24 = A) of a pixel.
 inline int Kanal(uint32_t pixel, int c) { return int(pixel >> c & 0xFF); }
 

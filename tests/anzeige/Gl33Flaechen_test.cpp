@@ -11,19 +11,8 @@ namespace {
 
 constexpr uint32_t ROT = 0xFFFF0000, GRUEN = 0xFF00FF00;
 
-class Gl33FlaechenTest : public Gl33Test {
+class Gl33FlaechenTest : public Gl33TexturTest {
  protected:
-  void SetUp() override {
-    Gl33Test::SetUp();
-    ASSERT_EQ(geraet->CreatePixelShader(Shader(ShaderStufe::Pixel, PS_TEXTUR, {}, "", {{"s0", 0}}).data(), &psTextur), D3D_OK);
-    geraet->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-    geraet->SetRenderState(D3DRS_ZENABLE, 0);
-  }
-  void TearDown() override {
-    geraet->SetTexture(0, nullptr);
-    if (psTextur) psTextur->Release();
-    Gl33Test::TearDown();
-  }
 
   // Fills the locked rectangle (w x h texels) with one colour.
   static void Fuelle(const D3DLOCKED_RECT& gesperrt, UINT w, UINT h, uint32_t farbe) {
@@ -68,7 +57,6 @@ class Gl33FlaechenTest : public Gl33Test {
         EXPECT_EQ(pixel[size_t(y * 6 + 3) * BREITE + x * 8 + 4], x < w && y < h ? innen : aussen) << "texel " << x << "," << y;
   }
 
-  IDirect3DPixelShader9* psTextur = nullptr;
 };
 
 }  // namespace

@@ -19,23 +19,20 @@ std::vector<uint8_t> Bytes(std::initializer_list<T> werte) {
   return b;
 }
 
-class Gl33FormatTest : public Gl33Test {
+class Gl33FormatTest : public Gl33TexturTest {
  protected:
   void SetUp() override {
-    Gl33Test::SetUp();
-    ASSERT_EQ(geraet->CreatePixelShader(Shader(ShaderStufe::Pixel, PS_TEXTUR, {}, "", {{"s0", 0}}).data(), &psTextur), D3D_OK);
+    Gl33TexturTest::SetUp();
     ASSERT_EQ(geraet->CreateTexture(4, 4, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A32B32G32R32F, D3DPOOL_DEFAULT, &ziel, nullptr), D3D_OK);
     ziel->GetSurfaceLevel(0, &zielFlaeche);
     ASSERT_EQ(geraet->CreateOffscreenPlainSurface(4, 4, D3DFMT_A32B32G32R32F, D3DPOOL_SYSTEMMEM, &lesen, nullptr), D3D_OK);
     geraet->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &rueck);
-    geraet->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-    geraet->SetRenderState(D3DRS_ZENABLE, 0);
   }
   void TearDown() override {
-    geraet->SetTexture(0, nullptr);
     geraet->SetRenderTarget(0, rueck);
-    for (IUnknown* o : std::initializer_list<IUnknown*>{psTextur, zielFlaeche, ziel, lesen, rueck}) o->Release();
-    Gl33Test::TearDown();
+    for (IUnknown* o : std::initializer_list<IUnknown*>{zielFlaeche, ziel, lesen, rueck})
+      if (o) o->Release();
+    Gl33TexturTest::TearDown();
   }
   // Samples `textur` over the 4 x 4 float target and returns texel (x, y) as RGBA.
   std::array<float, 4> Abgetastet(IDirect3DBaseTexture9* textur, UINT x = 0, UINT y = 0) {
@@ -66,7 +63,6 @@ class Gl33FormatTest : public Gl33Test {
     return t;
   }
 
-  IDirect3DPixelShader9* psTextur = nullptr;
   IDirect3DTexture9* ziel = nullptr;
   IDirect3DSurface9* zielFlaeche = nullptr;
   IDirect3DSurface9* lesen = nullptr;

@@ -14,19 +14,8 @@ std::vector<Vertex> TexturQuad(float u0, float v0, float u1, float v1) {
           {1, 1, 0.5f, 1, u1, v0, 0, 1},  {1, -1, 0.5f, 1, u1, v1, 0, 1}, {-1, -1, 0.5f, 1, u0, v1, 0, 1}};
 }
 
-class Gl33RessourcenTest : public Gl33Test {
+class Gl33RessourcenTest : public Gl33TexturTest {
  protected:
-  void SetUp() override {
-    Gl33Test::SetUp();
-    ASSERT_EQ(geraet->CreatePixelShader(Shader(ShaderStufe::Pixel, PS_TEXTUR, {}, "", {{"s0", 0}}).data(), &psTextur), D3D_OK);
-    geraet->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-    geraet->SetRenderState(D3DRS_ZENABLE, 0);
-  }
-  void TearDown() override {
-    geraet->SetTexture(0, nullptr);
-    if (psTextur) psTextur->Release();
-    Gl33Test::TearDown();
-  }
   // A texture with rows of the given colours (A8R8G8B8), row 0 first.
   IDirect3DTexture9* ZeilenTextur(UINT breite, const std::vector<uint32_t>& zeilen) {
     IDirect3DTexture9* t = nullptr;
@@ -48,7 +37,6 @@ class Gl33RessourcenTest : public Gl33Test {
     psTextur = nullptr;
     Schliesse();
   }
-  IDirect3DPixelShader9* psTextur = nullptr;
 };
 
 }  // namespace
