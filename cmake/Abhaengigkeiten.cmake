@@ -58,6 +58,10 @@ set_target_properties(squish::squish PROPERTIES
   INTERFACE_INCLUDE_DIRECTORIES "${SQUISH_INCLUDE_DIR}")
 morvelunt_gefunden("libsquish" "${SQUISH_LIBRARY}")
 
+# Xlib: display tests that change the X keymap.
+pkg_check_modules(X11 REQUIRED IMPORTED_TARGET x11)
+morvelunt_gefunden("Xlib" "${X11_VERSION}")
+
 find_package(GTest REQUIRED)
 morvelunt_gefunden("GoogleTest" "${GTest_VERSION}")
 find_package(benchmark REQUIRED)

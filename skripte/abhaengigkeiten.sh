@@ -10,7 +10,7 @@ PAKETE=(
   libconcurrentqueue-dev libtinyxml-dev libsquish-dev libstb-dev libfreetype-dev
   fonts-dejavu-core zlib1g-dev libfmt-dev libunwind-dev libgtest-dev libgmock-dev
   libbenchmark-dev clang-14 libclang-rt-14-dev sox vorbis-tools
-  libdw-dev lldb-14 libpng-dev
+  libdw-dev lldb-14 libpng-dev libx11-dev
 )
 
 fehlend=()

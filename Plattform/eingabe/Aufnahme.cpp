@@ -104,6 +104,7 @@ void Knopf(int glfwKnopf, int aktion) {
 
 void Rollen(double, double y) {
   Z().letztesIstOffenerDruck = false;
+  if (std::isnan(y)) return;
   const double stufen = std::clamp(std::round(y * 120.0), -32768.0, 32767.0);
   RAWINPUT p = MausPaket(win32::RI_MOUSE_WHEEL);
   p.data.mouse.usButtonData = win32::USHORT(int16_t(stufen));

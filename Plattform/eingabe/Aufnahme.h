@@ -6,7 +6,7 @@
 // char is attached to the packet of the immediately preceding key call when that was a press
 // without text; any other char is dropped, so text comes only with a key. Mouse buttons 0-4 (GLFW
 // buttons 1-5), the vertical wheel in steps of 120 and the cursor's motion in whole pixels give
-// mouse packets.
+// mouse packets; a scroll that is no number or a cursor position that is not finite gives nothing.
 #include <cstdint>
 
 #include "Plattform/eingabe/RohEingabe.h"

@@ -65,28 +65,20 @@ WinJoystick::~WinJoystick() {
 }
 
 void WinJoystick::SetUpAxes() {
-  bool rangeFailed = false;
-  struct Context {
-    WinJoystick* self;
-    bool* rangeFailed;
-  } context{this, &rangeFailed};
-  device_->EnumObjects(&AxisFound, &context, dinput::DIDFT_AXIS);
-  Require(!rangeFailed, "Controller failed to set min/max range property");
+  AxisEnumeration enumeration{this, false};
+  device_->EnumObjects(&AxisFound, &enumeration, dinput::DIDFT_AXIS);
+  Require(!enumeration.rangeFailed, "Controller failed to set min/max range property");
 }
 
-win32::BOOL WinJoystick::AxisFound(const dinput::DIDEVICEOBJECTINSTANCEA* object, void* contextPointer) {
-  struct Context {
-    WinJoystick* self;
-    bool* rangeFailed;
-  };
-  Context* context = static_cast<Context*>(contextPointer);
-  WinJoystick* self = context->self;
+win32::BOOL WinJoystick::AxisFound(const dinput::DIDEVICEOBJECTINSTANCEA* object, void* enumerationPointer) {
+  AxisEnumeration* enumeration = static_cast<AxisEnumeration*>(enumerationPointer);
+  WinJoystick* self = enumeration->self;
   dinput::DIPROPPOINTER appData{Header(sizeof(dinput::DIPROPPOINTER), object->dwType, dinput::DIPH_BYID),
                                 APP_DATA_TAG | uint32_t(self->axesEnumerated_++)};
   self->device_->SetProperty(dinput::DIPROP_APPDATA, &appData.diph);
   dinput::DIPROPRANGE range{Header(sizeof(dinput::DIPROPRANGE), object->dwType, dinput::DIPH_BYID), -32768, 32767};
   if (self->device_->SetProperty(dinput::DIPROP_RANGE, &range.diph) != dinput::DI_OK) {
-    *context->rangeFailed = true;
+    enumeration->rangeFailed = true;
     return dinput::DIENUM_STOP;
   }
   return dinput::DIENUM_CONTINUE;

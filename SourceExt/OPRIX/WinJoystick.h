@@ -37,8 +37,14 @@ class WinJoystick : public Joystick {
   void ReleaseAll();
 
  private:
+  // What the axis enumeration carries to each call.
+  struct AxisEnumeration {
+    WinJoystick* self;
+    bool rangeFailed;
+  };
+
   void SetUpAxes();
-  static win32::BOOL AxisFound(const dinput::DIDEVICEOBJECTINSTANCEA* object, void* self);
+  static win32::BOOL AxisFound(const dinput::DIDEVICEOBJECTINSTANCEA* object, void* enumeration);
   void ReadXInput(uint64_t& buttons, float* axes);
   void ReadDirectInput(uint64_t& buttons, float* axes);
   void ApplyRecord(const dinput::DIDEVICEOBJECTDATA& record, uint64_t& buttons, float* axes);

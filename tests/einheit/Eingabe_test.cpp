@@ -1,4 +1,5 @@
 // Input system, mouse and keyboard on the scripted back end.
+#include <cmath>
 #include <utility>
 
 #include "EingabeHilfen.h"
@@ -96,22 +97,23 @@ TEST_F(EingabeTest, RepeatTimeline) {
   quelle.Im([] { Druecke(GLFW_KEY_W, 'w'); });
   Frame();
   handler.aufrufe.clear();
-  int verstrichen = 0, paareBei950 = -1;
+  int verstrichen = 0, paareBei950 = -1, erstesPaarBei = -1;
   for (int n = 0; verstrichen < 1050; ++n) {
     const int ms = n % 3 == 2 ? 17 : 16;
     Frame(ms);
     verstrichen += ms;
-    if (verstrichen <= 700) {
-      EXPECT_TRUE(handler.aufrufe.empty()) << verstrichen;
-    }
+    if (erstesPaarBei < 0 && !handler.aufrufe.empty()) erstesPaarBei = verstrichen;
     if (verstrichen <= 950) paareBei950 = int(handler.Von(7).size());
   }
+  EXPECT_GT(erstesPaarBei, 700);
+  EXPECT_LE(erstesPaarBei, 700 + 17);  // within a frame
   EXPECT_EQ(paareBei950, 3);
-  EXPECT_EQ(handler.Von(7).size(), 4u);
   V ohneZweiteChance;
   for (const std::string& a : handler.aufrufe)
     if (a[0] != '8') ohneZweiteChance.push_back(a);
-  EXPECT_EQ(V(ohneZweiteChance.begin(), ohneZweiteChance.begin() + 3), V({"1:17 up", "1:17 down", "7:U+0077"}));
+  V vierPaare;
+  for (int i = 0; i < 4; ++i) vierPaare.insert(vierPaare.end(), {"1:17 up", "1:17 down", "7:U+0077"});
+  EXPECT_EQ(ohneZweiteChance, vierPaare);
 }
 
 TEST_F(EingabeTest, RepeatCountdownLimits) {
@@ -193,15 +195,29 @@ TEST_F(EingabeTest, DispatchOrderAgainstAnswers) {
     Frame();
     EXPECT_EQ(handler.aufrufe.front(), "1:17 up");
   }
-  for (bool& a : handler.antwort) a = false;
-  handler.aufrufe.clear();
-  quelle.Im([] {
-    eingabe::Knopf(0, GLFW_PRESS);
-    eingabe::Rollen(0, 1);
-  });
-  quelle.cursorX += 5;
-  Frame();
-  EXPECT_EQ(handler.aufrufe, V({"3:0 down", "8:0 down", "4:120", "9:2=120.000", "2:325,240", "9:0=5.000"}));
+  // Mouse button, wheel and motion of one frame: a consuming slot ends its event's road only.
+  const Fall mausFaelle[] = {
+      {0, {"3:0 down", "8:0 down", "3:0 up", "8:0 up", "4:120", "9:2=120.000", "2:325,240", "9:0=5.000"}},
+      {3, {"3:0 down", "3:0 up", "4:120", "9:2=120.000", "2:325,240", "9:0=5.000"}},
+      {4, {"3:0 down", "8:0 down", "3:0 up", "8:0 up", "4:120", "2:325,240", "9:0=5.000"}},
+      {2, {"3:0 down", "8:0 down", "3:0 up", "8:0 up", "4:120", "9:2=120.000", "2:325,240"}},
+  };
+  for (const Fall& f : mausFaelle) {
+    SCOPED_TRACE(f.verbraucht);
+    for (bool& a : handler.antwort) a = false;
+    quelle.cursorX = 320;
+    Frame();  // the cursor back and the previous wheel's zero-delta event
+    if (f.verbraucht) handler.antwort[f.verbraucht] = true;
+    handler.aufrufe.clear();
+    quelle.Im([] {
+      eingabe::Knopf(0, GLFW_PRESS);
+      eingabe::Knopf(0, GLFW_RELEASE);
+      eingabe::Rollen(0, 1);
+    });
+    quelle.cursorX = 325;
+    Frame();
+    EXPECT_EQ(handler.aufrufe, f.erwartet);
+  }
 }
 
 TEST_F(EingabeTest, WithoutHandlerStateChangesOnly) {
@@ -214,21 +230,35 @@ TEST_F(EingabeTest, WithoutHandlerStateChangesOnly) {
 }
 
 TEST_F(EingabeTest, KeyTableThroughPacketPath) {
+  // Every key with a code, row by row.
   const std::pair<int, int> tabelle[] = {
-      {GLFW_KEY_ESCAPE, 1},        {GLFW_KEY_1, 2},          {GLFW_KEY_0, 11},          {GLFW_KEY_TAB, 15},
-      {GLFW_KEY_Q, 16},            {GLFW_KEY_P, 25},         {GLFW_KEY_ENTER, 28},      {GLFW_KEY_LEFT_CONTROL, 29},
-      {GLFW_KEY_A, 30},            {GLFW_KEY_L, 38},         {GLFW_KEY_GRAVE_ACCENT, 41}, {GLFW_KEY_LEFT_SHIFT, 42},
-      {GLFW_KEY_BACKSLASH, 43},    {GLFW_KEY_Z, 44},         {GLFW_KEY_SLASH, 53},      {GLFW_KEY_RIGHT_SHIFT, 54},
-      {GLFW_KEY_KP_MULTIPLY, 55},  {GLFW_KEY_LEFT_ALT, 56},  {GLFW_KEY_SPACE, 57},      {GLFW_KEY_CAPS_LOCK, 58},
-      {GLFW_KEY_F1, 59},           {GLFW_KEY_F10, 68},       {GLFW_KEY_NUM_LOCK, 69},   {GLFW_KEY_SCROLL_LOCK, 70},
-      {GLFW_KEY_KP_7, 71},         {GLFW_KEY_KP_8, 72},      {GLFW_KEY_KP_4, 75},       {GLFW_KEY_KP_6, 77},
-      {GLFW_KEY_KP_2, 80},         {GLFW_KEY_KP_0, 82},      {GLFW_KEY_KP_DECIMAL, 83}, {GLFW_KEY_WORLD_1, 86},
-      {GLFW_KEY_F11, 87},          {GLFW_KEY_F12, 88},       {GLFW_KEY_F13, 100},       {GLFW_KEY_F15, 102},
-      {GLFW_KEY_KP_EQUAL, 141},    {GLFW_KEY_KP_ENTER, 156}, {GLFW_KEY_RIGHT_CONTROL, 157}, {GLFW_KEY_KP_DIVIDE, 181},
-      {GLFW_KEY_PRINT_SCREEN, 183}, {GLFW_KEY_RIGHT_ALT, 184}, {GLFW_KEY_PAUSE, 197},   {GLFW_KEY_HOME, 199},
-      {GLFW_KEY_UP, 200},          {GLFW_KEY_PAGE_UP, 201},  {GLFW_KEY_LEFT, 203},      {GLFW_KEY_RIGHT, 205},
-      {GLFW_KEY_END, 207},         {GLFW_KEY_DOWN, 208},     {GLFW_KEY_PAGE_DOWN, 209}, {GLFW_KEY_INSERT, 210},
-      {GLFW_KEY_DELETE, 211},      {GLFW_KEY_LEFT_SUPER, 219}, {GLFW_KEY_RIGHT_SUPER, 220}, {GLFW_KEY_MENU, 221},
+      {GLFW_KEY_ESCAPE, 1}, {GLFW_KEY_1, 2}, {GLFW_KEY_2, 3}, {GLFW_KEY_3, 4}, {GLFW_KEY_4, 5}, {GLFW_KEY_5, 6},
+      {GLFW_KEY_6, 7}, {GLFW_KEY_7, 8}, {GLFW_KEY_8, 9}, {GLFW_KEY_9, 10}, {GLFW_KEY_0, 11}, {GLFW_KEY_MINUS, 12},
+      {GLFW_KEY_EQUAL, 13}, {GLFW_KEY_BACKSPACE, 14}, {GLFW_KEY_TAB, 15},
+      {GLFW_KEY_Q, 16}, {GLFW_KEY_W, 17}, {GLFW_KEY_E, 18}, {GLFW_KEY_R, 19}, {GLFW_KEY_T, 20}, {GLFW_KEY_Y, 21},
+      {GLFW_KEY_U, 22}, {GLFW_KEY_I, 23}, {GLFW_KEY_O, 24}, {GLFW_KEY_P, 25}, {GLFW_KEY_LEFT_BRACKET, 26},
+      {GLFW_KEY_RIGHT_BRACKET, 27}, {GLFW_KEY_ENTER, 28}, {GLFW_KEY_LEFT_CONTROL, 29},
+      {GLFW_KEY_A, 30}, {GLFW_KEY_S, 31}, {GLFW_KEY_D, 32}, {GLFW_KEY_F, 33}, {GLFW_KEY_G, 34}, {GLFW_KEY_H, 35},
+      {GLFW_KEY_J, 36}, {GLFW_KEY_K, 37}, {GLFW_KEY_L, 38}, {GLFW_KEY_SEMICOLON, 39}, {GLFW_KEY_APOSTROPHE, 40},
+      {GLFW_KEY_GRAVE_ACCENT, 41}, {GLFW_KEY_LEFT_SHIFT, 42}, {GLFW_KEY_BACKSLASH, 43},
+      {GLFW_KEY_Z, 44}, {GLFW_KEY_X, 45}, {GLFW_KEY_C, 46}, {GLFW_KEY_V, 47}, {GLFW_KEY_B, 48}, {GLFW_KEY_N, 49},
+      {GLFW_KEY_M, 50}, {GLFW_KEY_COMMA, 51}, {GLFW_KEY_PERIOD, 52}, {GLFW_KEY_SLASH, 53},
+      {GLFW_KEY_RIGHT_SHIFT, 54}, {GLFW_KEY_KP_MULTIPLY, 55}, {GLFW_KEY_LEFT_ALT, 56}, {GLFW_KEY_SPACE, 57},
+      {GLFW_KEY_CAPS_LOCK, 58},
+      {GLFW_KEY_F1, 59}, {GLFW_KEY_F2, 60}, {GLFW_KEY_F3, 61}, {GLFW_KEY_F4, 62}, {GLFW_KEY_F5, 63},
+      {GLFW_KEY_F6, 64}, {GLFW_KEY_F7, 65}, {GLFW_KEY_F8, 66}, {GLFW_KEY_F9, 67}, {GLFW_KEY_F10, 68},
+      {GLFW_KEY_NUM_LOCK, 69}, {GLFW_KEY_SCROLL_LOCK, 70}, {GLFW_KEY_KP_7, 71}, {GLFW_KEY_KP_8, 72},
+      {GLFW_KEY_KP_9, 73}, {GLFW_KEY_KP_SUBTRACT, 74}, {GLFW_KEY_KP_4, 75}, {GLFW_KEY_KP_5, 76},
+      {GLFW_KEY_KP_6, 77}, {GLFW_KEY_KP_ADD, 78}, {GLFW_KEY_KP_1, 79}, {GLFW_KEY_KP_2, 80}, {GLFW_KEY_KP_3, 81},
+      {GLFW_KEY_KP_0, 82}, {GLFW_KEY_KP_DECIMAL, 83},
+      {GLFW_KEY_WORLD_1, 86}, {GLFW_KEY_F11, 87}, {GLFW_KEY_F12, 88}, {GLFW_KEY_F13, 100}, {GLFW_KEY_F14, 101},
+      {GLFW_KEY_F15, 102}, {GLFW_KEY_KP_EQUAL, 141},
+      {GLFW_KEY_KP_ENTER, 156}, {GLFW_KEY_RIGHT_CONTROL, 157}, {GLFW_KEY_KP_DIVIDE, 181},
+      {GLFW_KEY_PRINT_SCREEN, 183}, {GLFW_KEY_RIGHT_ALT, 184}, {GLFW_KEY_PAUSE, 197},
+      {GLFW_KEY_HOME, 199}, {GLFW_KEY_UP, 200}, {GLFW_KEY_PAGE_UP, 201}, {GLFW_KEY_LEFT, 203},
+      {GLFW_KEY_RIGHT, 205}, {GLFW_KEY_END, 207}, {GLFW_KEY_DOWN, 208}, {GLFW_KEY_PAGE_DOWN, 209},
+      {GLFW_KEY_INSERT, 210}, {GLFW_KEY_DELETE, 211},
+      {GLFW_KEY_LEFT_SUPER, 219}, {GLFW_KEY_RIGHT_SUPER, 220}, {GLFW_KEY_MENU, 221},
   };
   Starte();
   for (const auto& [taste, dik] : tabelle) {
@@ -396,6 +426,13 @@ TEST_F(EingabeTest, MouseButtonsWheelAndMotion) {
   Frame();
   EXPECT_TRUE(handler.aufrufe.empty());
   EXPECT_EQ(m->RelativeX(), 0.0f);
+  // A scroll that is no number gives nothing; a huge one is clamped to the packet's range.
+  quelle.Im([] {
+    eingabe::Rollen(0, std::nan(""));
+    eingabe::Rollen(0, 1e9);
+  });
+  Frame();
+  EXPECT_EQ(handler.Von(4), V({"32767"}));
 }
 
 TEST_F(EingabeTest, GrabWarpsAndFocusLogs) {
