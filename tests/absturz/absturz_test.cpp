@@ -426,9 +426,13 @@ TEST(Absturz, TwoThreadsCrashingAtOnceGiveOneReport) {
   EXPECT_EQ(LiesMinidump(ergebnis.dump()).faeden.size(), 1u);
 }
 
-void SchreibeMarkeUndEnde(int) {
+void SchreibeMarke() {
   const char marke[] = "VORHERIGER-HANDLER\n";
   ssize_t geschrieben [[maybe_unused]] = write(2, marke, sizeof(marke) - 1);
+}
+
+void SchreibeMarkeUndEnde(int) {
+  SchreibeMarke();
   _exit(42);
 }
 
@@ -450,6 +454,47 @@ TEST(Absturz, HandsTheSignalToTheHandlerInstalledBefore) {
   EXPECT_LT(dump, marke);
   EXPECT_TRUE(std::filesystem::exists(ergebnis.dump()));
 }
+
+void MarkeUndZurueck(int) { SchreibeMarke(); }
+void MarkeUndAbbruch(int) {
+  SchreibeMarke();
+  abort();
+}
+
+struct VorherigerHandler {
+  const char* name;
+  void (*handler)(int);
+  int signal;  // the child dies by it
+};
+
+// A handler that returns would meet the repeated fault again and again; one that crashes itself
+// gets no second report.
+const VorherigerHandler VORHERIGE_HANDLER[] = {
+    {"KehrtZurueck", MarkeUndZurueck, SIGSEGV},
+    {"BrichtAb", MarkeUndAbbruch, SIGABRT},
+};
+
+void PrintTo(const VorherigerHandler& fall, std::ostream* aus) { *aus << fall.name; }
+
+class AbsturzVorherigerHandler : public testing::TestWithParam<VorherigerHandler> {};
+
+TEST_P(AbsturzVorherigerHandler, OneReportThenDeathByTheSignal) {
+  static void (*handler)(int);
+  handler = GetParam().handler;
+  Ergebnis ergebnis = Gabel::FuehreAus([] {
+    EntferneAbsturzFilter();
+    std::signal(SIGSEGV, handler);
+    InstalliereAbsturzFilter();
+    Ziele::RufeZiel(Ziele::SchreibeNullzeiger);
+  });
+  EXPECT_TRUE(StirbtAn(ergebnis, GetParam().signal)) << "status " << ergebnis.status << (ergebnis.haengt ? " (hangs)" : "");
+  EXPECT_EQ(Anzahl(ergebnis.fehlerStrom, "VORHERIGER-HANDLER"), 1u) << ergebnis.fehlerStrom;
+  EXPECT_EQ(Anzahl(ergebnis.log, "!Exception code: "), 1u) << ergebnis.log;
+  EXPECT_EQ(Anzahl(ergebnis.log, "Minidump created."), 1u) << ergebnis.log;
+}
+
+INSTANTIATE_TEST_SUITE_P(Faelle, AbsturzVorherigerHandler, testing::ValuesIn(VORHERIGE_HANDLER),
+                         [](const testing::TestParamInfo<VorherigerHandler>& info) { return std::string(info.param.name); });
 
 TEST(Absturz, AfterRemovalACrashIsNotReported) {
   Ergebnis ergebnis = Gabel::FuehreAus([] {
