@@ -6,6 +6,8 @@
 #   - GLFW (header and glfw... calls) only in the screen's files, SourceExt/Zarvoklassen/Zarvo_Screen3D.* and
 #     its window system, SourceExt/Zarvoklassen/Zarvo_FenstersystemGlfw.*
 #   - no rand/srand/std::rand (win32::rand from Plattform/system/Zufall.h instead)
+#   - no signal header or call (signal, sigaction, raise, ...), no raw write, no libunwind or libdw
+#     call (the crash handler's stand-ins in Plattform/system/ instead)
 # Comments and string literals are not code; the include check reads the directive as written.
 # Usage: pruefe_schichten.sh [repository root]   (default: the root this script belongs to)
 set -euo pipefail
@@ -37,7 +39,8 @@ use warnings;
 
 my $posix = qr{^(?:unistd|fcntl|pthread|dlfcn|dirent|pwd|grp|poll|sched|semaphore|spawn|termios|
                   ucontext|execinfo|link|elf|libunwind|syslog|strings|glob|fnmatch|wordexp|libgen|
-                  utime|aio|mqueue|netdb|iconv|langinfo|nl_types|windows|winsock2)\.h$}x;
+                  utime|aio|mqueue|netdb|iconv|langinfo|nl_types|windows|winsock2|signal|dwarf)\.h$
+                  |^csignal$}x;
 my $ordner = qr{^(?:sys|arpa|netinet|net|linux|asm|bits|gnu|elfutils|GL|GLES|GLES2|GLES3|EGL|KHR|
                    epoxy|AL|vorbis|ogg|X11|xcb)/}x;
 my $bildschirm = qr{^SourceExt/Zarvoklassen/Zarvo_(?:Screen3D|FenstersystemGlfw)\.[^/]+$};
@@ -85,6 +88,13 @@ for my $datei (@ARGV) {
     if ($code =~ /(?<![\w:.>])((?:std\s*)?(?:::\s*)?s?rand)\s*\(/) {
       (my $aufruf = $1) =~ s/\s+//g;
       melde($datei, $nr, "$aufruf() (win32::rand aus Plattform/system/Zufall.h benutzen)");
+    }
+    if ($code =~ /(?<![\w:.>])((?:std\s*)?(?:::\s*)?(?:write|signal|sigaction|sigaltstack|sigprocmask|pthread_sigmask|raise|kill|alarm))\s*\(/) {
+      (my $aufruf = $1) =~ s/\s+//g;
+      melde($datei, $nr, "$aufruf() (Signale und rohes write nur in Plattform/)");
+    }
+    if ($code =~ /(?<![\w:.>])((?:unw|dwfl|dwarf)_\w+)\s*\(/) {
+      melde($datei, $nr, "$1() (Stapel und Symbole nur in Plattform/)");
     }
   }
   close($fh);

@@ -60,11 +60,15 @@ int SignalIndex(int signal) {
   return -1;
 }
 
-void StelleStandardsHer() {
+void SetzeStandard(int signal) {
   struct sigaction standard{};
   standard.sa_handler = SIG_DFL;
   sigemptyset(&standard.sa_mask);
-  for (int signal : FATALE_SIGNALE) sigaction(signal, &standard, nullptr);
+  sigaction(signal, &standard, nullptr);
+}
+
+void StelleStandardsHer() {
+  for (int signal : FATALE_SIGNALE) SetzeStandard(signal);
 }
 
 void GibSignalFrei(int signal) {
@@ -110,19 +114,17 @@ uint32_t AusnahmeCode(int signal, const siginfo_t* info, const ucontext_t* zusta
   }
 }
 
-// Hands the signal to the handler installed before ours, then lets the process die by it.
+// Hands the signal to the handler installed before ours, then lets the process die by it. When
+// that handler returns, it is not put back: the repeated fault would enter it again and again.
+// An ignored fatal signal would return into the fault too, so the default disposition ends it.
 void ReicheWeiter(int signal, siginfo_t* info, void* zustand) {
-  int index = SignalIndex(signal);
-  const struct sigaction& vorher = vorherigeAktion[index];
+  const struct sigaction& vorher = vorherigeAktion[SignalIndex(signal)];
   if (vorher.sa_flags & SA_SIGINFO) {
     if (vorher.sa_sigaction) vorher.sa_sigaction(signal, info, zustand);
   } else if (vorher.sa_handler != SIG_DFL && vorher.sa_handler != SIG_IGN) {
     vorher.sa_handler(signal);
   }
-  struct sigaction wiederher = vorher;
-  // An ignored fatal signal would return into the fault, or not end the process after raise.
-  if (!(wiederher.sa_flags & SA_SIGINFO) && wiederher.sa_handler == SIG_IGN) wiederher.sa_handler = SIG_DFL;
-  sigaction(signal, &wiederher, nullptr);
+  SetzeStandard(signal);
   raise(signal);
 }
 
@@ -147,9 +149,12 @@ void SignalBehandler(int signal, siginfo_t* info, void* roh) {
   LPTOP_LEVEL_EXCEPTION_FILTER filter = aktuellerFilter.load();
   imFilter = true;
   if (filter) ergebnis = filter(&zeiger);
-  imFilter = false;
   errno = gespeichertesErrno;
-  if (ergebnis == EXCEPTION_CONTINUE_EXECUTION) return;
+  if (ergebnis == EXCEPTION_CONTINUE_EXECUTION) {
+    imFilter = false;
+    return;
+  }
+  // Still marked: a fault in the handler handed on to ends the process without a second report.
   ReicheWeiter(signal, info, roh);
 }
 
@@ -316,10 +321,7 @@ bool _write(int deskriptor, const void* daten, size_t laenge) {
 
 void SetzeNotAlarm(unsigned sekunden) {
   if (sekunden > 0) {
-    struct sigaction standard{};
-    standard.sa_handler = SIG_DFL;
-    sigemptyset(&standard.sa_mask);
-    sigaction(SIGALRM, &standard, nullptr);
+    SetzeStandard(SIGALRM);
     GibSignalFrei(SIGALRM);
   }
   alarm(sekunden);

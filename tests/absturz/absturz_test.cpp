@@ -15,6 +15,7 @@
 #include <link.h>
 #include <pthread.h>
 #include <ucontext.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -426,9 +427,13 @@ TEST(Absturz, TwoThreadsCrashingAtOnceGiveOneReport) {
   EXPECT_EQ(LiesMinidump(ergebnis.dump()).faeden.size(), 1u);
 }
 
-void SchreibeMarkeUndEnde(int) {
+void SchreibeMarke() {
   const char marke[] = "VORHERIGER-HANDLER\n";
   ssize_t geschrieben [[maybe_unused]] = write(2, marke, sizeof(marke) - 1);
+}
+
+void SchreibeMarkeUndEnde(int) {
+  SchreibeMarke();
   _exit(42);
 }
 
@@ -450,6 +455,47 @@ TEST(Absturz, HandsTheSignalToTheHandlerInstalledBefore) {
   EXPECT_LT(dump, marke);
   EXPECT_TRUE(std::filesystem::exists(ergebnis.dump()));
 }
+
+void MarkeUndZurueck(int) { SchreibeMarke(); }
+void MarkeUndAbbruch(int) {
+  SchreibeMarke();
+  abort();
+}
+
+struct VorherigerHandler {
+  const char* name;
+  void (*handler)(int);
+  int signal;  // the child dies by it
+};
+
+// A handler that returns would meet the repeated fault again and again; one that crashes itself
+// gets no second report.
+const VorherigerHandler VORHERIGE_HANDLER[] = {
+    {"KehrtZurueck", MarkeUndZurueck, SIGSEGV},
+    {"BrichtAb", MarkeUndAbbruch, SIGABRT},
+};
+
+void PrintTo(const VorherigerHandler& fall, std::ostream* aus) { *aus << fall.name; }
+
+class AbsturzVorherigerHandler : public testing::TestWithParam<VorherigerHandler> {};
+
+TEST_P(AbsturzVorherigerHandler, OneReportThenDeathByTheSignal) {
+  static void (*handler)(int);
+  handler = GetParam().handler;
+  Ergebnis ergebnis = Gabel::FuehreAus([] {
+    EntferneAbsturzFilter();
+    std::signal(SIGSEGV, handler);
+    InstalliereAbsturzFilter();
+    Ziele::RufeZiel(Ziele::SchreibeNullzeiger);
+  });
+  EXPECT_TRUE(StirbtAn(ergebnis, GetParam().signal)) << "status " << ergebnis.status << (ergebnis.haengt ? " (hangs)" : "");
+  EXPECT_EQ(Anzahl(ergebnis.fehlerStrom, "VORHERIGER-HANDLER"), 1u) << ergebnis.fehlerStrom;
+  EXPECT_EQ(Anzahl(ergebnis.log, "!Exception code: "), 1u) << ergebnis.log;
+  EXPECT_EQ(Anzahl(ergebnis.log, "Minidump created."), 1u) << ergebnis.log;
+}
+
+INSTANTIATE_TEST_SUITE_P(Faelle, AbsturzVorherigerHandler, testing::ValuesIn(VORHERIGE_HANDLER),
+                         [](const testing::TestParamInfo<VorherigerHandler>& info) { return std::string(info.param.name); });
 
 TEST(Absturz, AfterRemovalACrashIsNotReported) {
   Ergebnis ergebnis = Gabel::FuehreAus([] {
@@ -589,6 +635,50 @@ INSTANTIATE_TEST_SUITE_P(Faelle, AbsturzProbe,
                          testing::Values(ProbeFall{"nullzeiger", SIGSEGV, "C0000005 ACCESS_VIOLATION"},
                                          ProbeFall{"wurf", SIGABRT, "E06D7363 C++ exception std::runtime_error: kaputt"}),
                          [](const testing::TestParamInfo<ProbeFall>& info) { return std::string(info.param.fall); });
+
+// --- the code table: signals sent to the own thread with the kernel's codes ---
+
+struct SignalCode {
+  const char* name;
+  int signal;
+  int siCode;
+  const char* ausnahme;
+};
+
+const SignalCode SIGNAL_CODES[] = {
+    {"BusAusrichtung", SIGBUS, BUS_ADRALN, "80000002 DATATYPE_MISALIGNMENT"},
+    {"PrivilegierterBefehl", SIGILL, ILL_PRVOPC, "C0000096 PRIV_INSTRUCTION"},
+    {"GanzzahlUeberlauf", SIGFPE, FPE_INTOVF, "C0000095 INT_OVERFLOW"},
+    {"GleitkommaUeberlauf", SIGFPE, FPE_FLTOVF, "C0000091 FLT_OVERFLOW"},
+    {"GleitkommaUnterlauf", SIGFPE, FPE_FLTUND, "C0000093 FLT_UNDERFLOW"},
+    {"GleitkommaUngenau", SIGFPE, FPE_FLTRES, "C000008F FLT_INEXACT_RESULT"},
+    {"GleitkommaUngueltig", SIGFPE, FPE_FLTINV, "C0000090 FLT_INVALID_OPERATION"},
+    {"GleitkommaIndex", SIGFPE, FPE_FLTSUB, "C000008C ARRAY_BOUNDS_EXCEEDED"},
+    {"Einzelschritt", SIGTRAP, TRAP_TRACE, "80000004 SINGLE_STEP"},
+    {"Systemaufruf", SIGSYS, 1, "E000001F Bad system call"},
+};
+
+void PrintTo(const SignalCode& fall, std::ostream* aus) { *aus << fall.name; }
+
+class AbsturzSignalCode : public testing::TestWithParam<SignalCode> {};
+
+TEST_P(AbsturzSignalCode, NamesTheException) {
+  static SignalCode fall;
+  fall = GetParam();
+  Ergebnis ergebnis = Gabel::FuehreAus([] {
+    siginfo_t info{};
+    info.si_signo = fall.signal;
+    info.si_code = fall.siCode;
+    syscall(SYS_rt_tgsigqueueinfo, getpid(), gettid(), fall.signal, &info);
+  });
+  EXPECT_TRUE(StirbtAn(ergebnis, fall.signal)) << "status " << ergebnis.status << (ergebnis.haengt ? " (hangs)" : "");
+  std::vector<Zeile> bericht = Bericht(ergebnis.log);
+  ASSERT_GE(bericht.size(), 2u) << ergebnis.log;
+  EXPECT_EQ(bericht[1].text, std::string("!Exception code: ") + fall.ausnahme);
+}
+
+INSTANTIATE_TEST_SUITE_P(Faelle, AbsturzSignalCode, testing::ValuesIn(SIGNAL_CODES),
+                         [](const testing::TestParamInfo<SignalCode>& info) { return std::string(info.param.name); });
 
 TEST(Absturz, ExceptionNamesOutsideTheTableComeFromTheSystemText) {
   EXPECT_STREQ(GibAusnahmeName(0xC0000005), "ACCESS_VIOLATION");
