@@ -54,6 +54,13 @@ size_t OperatorEnde(std::string_view signatur, size_t stelle) {
   return std::min(signatur.find('(', danach), signatur.size());
 }
 
+// When clang's "(anonymous namespace)" (or "(anonymous class)" ...) begins at `stelle`: the position
+// of its closing parenthesis, for it is part of the name. Otherwise npos.
+size_t AnonymEnde(std::string_view signatur, size_t stelle) {
+  if (signatur.substr(stelle, 11) != "(anonymous ") return std::string_view::npos;
+  return signatur.find(')', stelle);
+}
+
 // The name between `anfang` and `ende`, without the '*' or '&' of a return type written before it.
 std::string Name(std::string_view signatur, size_t anfang, size_t ende) {
   while (anfang < ende && (signatur[anfang] == '*' || signatur[anfang] == '&')) ++anfang;
@@ -72,6 +79,10 @@ std::string FunktionsName(std::string_view signatur) {
     const char zeichen = signatur[i];
     if (tiefe == 0) {
       if (const size_t ende = OperatorEnde(signatur, i); ende != std::string_view::npos) return Name(signatur, anfang, ende);
+      if (const size_t ende = AnonymEnde(signatur, i); ende != std::string_view::npos) {
+        i = ende;
+        continue;
+      }
     }
     if (zeichen == '<') ++tiefe;
     else if (zeichen == '>') --tiefe;

@@ -120,6 +120,7 @@ void Zarvo_Log::BehalteVorStart(std::string_view zeile) {
 
 void Zarvo_Log::Starte(const std::filesystem::path& verzeichnis, const char* dateiName) {
   echo = false;
+  dateiDeskriptor.store(-1);
   if (datei) fclose(datei);
   datei = nullptr;
   pfad.reset();

@@ -177,6 +177,10 @@ TEST(FunktionsName, AusDerSignaturBeiderUebersetzer) {
       {"int N::K::operator int()", "N::K::operator int"},
       {"N::g()::<lambda()>", "N::g"},
       {"auto N::g()::(anonymous class)::operator()() const", "N::g"},
+      {"{anonymous}::K::K()", "{anonymous}::K::K"},
+      {"(anonymous namespace)::K::K()", "(anonymous namespace)::K::K"},
+      {"void (anonymous namespace)::f()", "(anonymous namespace)::f"},
+      {"auto (anonymous namespace)::K::m()::(anonymous class)::operator()() const", "(anonymous namespace)::K::m"},
   };
   for (const Fall& f : faelle) EXPECT_EQ(FunktionsName(f.signatur), f.erwartet) << f.signatur;
 }

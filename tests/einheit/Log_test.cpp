@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdarg>
+#include <cstdio>
 #include <cstring>
 #include <regex>
 #include <string>
@@ -231,6 +232,24 @@ TEST_F(LogVerteilung, NeuerStartOhneLogfileSchliesstDieAlteDatei) {
   g_tLogfile.SetzeBool(true);
   log.Schreibe("nicht in die alte Datei");
   EXPECT_EQ(DateiNachrichten(), (std::vector<std::string>{"Log-Start"}));
+}
+
+// Crash mode writes by descriptor: after a restart without a file it must not write to the
+// descriptor the closed file had, which the next opened file reuses.
+TEST_F(LogVerteilung, NeuerStartOhneLogfileLaesstDenAltenDeskriptorLos) {
+  log.Starte(ordner.Pfad(), "spiel.log");
+  g_tLogfile.SetzeBool(false);
+  log.Starte(ordner.Pfad(), "spiel.log");
+  const std::filesystem::path andere = ordner.Pfad() / "andere.txt";
+  FILE* fremd = std::fopen(andere.c_str(), "wb");
+  ASSERT_NE(fremd, nullptr);
+  testing::internal::CaptureStderr();
+  log.BeginneAbsturz();
+  log.Schreibe("im Absturz");
+  const std::string fehlerAusgabe = testing::internal::GetCapturedStderr();
+  std::fclose(fremd);
+  EXPECT_EQ(LiesDatei(andere), "");
+  EXPECT_NE(fehlerAusgabe.find("): im Absturz\n"), std::string::npos) << fehlerAusgabe;
 }
 
 TEST_F(LogVerteilung, DebugAusgabeNurMitTDebug) {
