@@ -38,17 +38,20 @@ void MischenSchicht(benchmark::State& state) {
   FMOD_System_Create(&system);
   system->setOutput(FMOD_OUTPUTTYPE_LOOPBACK);
   system->init(100, FMOD_INIT_NORMAL, nullptr);
+  bool bereit = true;
   std::vector<FMOD::Sound*> effekte;
   for (const char* name : EFFEKTE) {
     FMOD::Sound* klang = nullptr;
-    system->createSound((DATEN + "/" + name).c_str(), FMOD_LOOP_NORMAL, nullptr, &klang);
+    bereit &= system->createSound((DATEN + "/" + name).c_str(), FMOD_LOOP_NORMAL, nullptr, &klang) == FMOD_OK;
     effekte.push_back(klang);
   }
   FMOD::Sound* musik = nullptr;
-  system->createSound((DATEN + "/usaganie.ogg").c_str(), FMOD_CREATESTREAM | FMOD_LOOP_NORMAL, nullptr, &musik);
+  bereit &= system->createSound((DATEN + "/usaganie.ogg").c_str(), FMOD_CREATESTREAM | FMOD_LOOP_NORMAL, nullptr, &musik) == FMOD_OK;
   FMOD::Channel kanal;
-  for (int i = 0; i < EFFEKT_KANAELE; ++i) system->playSound(FMOD_CHANNEL_FREE, effekte[size_t(i) % effekte.size()], false, &kanal);
-  system->playSound(FMOD_CHANNEL_FREE, musik, false, &kanal);
+  for (int i = 0; bereit && i < EFFEKT_KANAELE; ++i)
+    bereit &= system->playSound(FMOD_CHANNEL_FREE, effekte[size_t(i) % effekte.size()], false, &kanal) == FMOD_OK;
+  bereit = bereit && system->playSound(FMOD_CHANNEL_FREE, musik, false, &kanal) == FMOD_OK;
+  if (!bereit) state.SkipWithError("the 32 channels could not be started");
   std::vector<float> ausgabe(2 * SCHRITT);
   for (auto _ : state) {
     system->update();
@@ -66,16 +69,19 @@ struct PlainOpenAl {
   ALuint strom = 0, stromPuffer[4] = {};
   OggVorbis_File musik{};
   std::vector<char> block;
+  bool bereit = false;
 
   PlainOpenAl() {
     geraet = alcLoopbackOpenDeviceSOFT(nullptr);
     const ALCint attribute[] = {ALC_FORMAT_CHANNELS_SOFT, ALC_STEREO_SOFT, ALC_FORMAT_TYPE_SOFT, ALC_FLOAT_SOFT, ALC_FREQUENCY, 48000, 0};
     kontext = alcCreateContext(geraet, attribute);
     alcMakeContextCurrent(kontext);
+    bereit = kontext != nullptr;
     for (const char* name : EFFEKTE) {
       int kanaele = 1;
       long rate = 44100;
       std::vector<char> daten = DekodiereGanz(DATEN + "/" + name, kanaele, rate);
+      bereit &= !daten.empty();
       ALuint neu = 0;
       alGenBuffers(1, &neu);
       alBufferData(neu, AL_FORMAT_MONO16, daten.data(), ALsizei(daten.size()), ALsizei(rate));
@@ -89,7 +95,8 @@ struct PlainOpenAl {
       alSourcei(quellen[i], AL_LOOPING, AL_TRUE);
       alSourcePlay(quellen[i]);
     }
-    ov_fopen((DATEN + "/usaganie.ogg").c_str(), &musik);
+    bereit &= ov_fopen((DATEN + "/usaganie.ogg").c_str(), &musik) == 0;
+    if (!bereit) return;
     block.resize(44100 / 4 * 4);
     alGenSources(1, &strom);
     alSourcei(strom, AL_DIRECT_CHANNELS_SOFT, AL_TRUE);
@@ -135,6 +142,7 @@ struct PlainOpenAl {
 
 void MischenOpenAlBasis(benchmark::State& state) {
   PlainOpenAl basis;
+  if (!basis.bereit) state.SkipWithError("the plain OpenAL sources could not be started");
   std::vector<float> ausgabe(2 * SCHRITT);
   for (auto _ : state) {
     basis.Schritt(ausgabe.data());
@@ -151,7 +159,10 @@ void DekodierenSchicht(benchmark::State& state) {
   system->init(4, FMOD_INIT_NORMAL, nullptr);
   for (auto _ : state) {
     FMOD::Sound* klang = nullptr;
-    system->createSound((DATEN + "/usaganie.ogg").c_str(), FMOD_DEFAULT, nullptr, &klang);
+    if (system->createSound((DATEN + "/usaganie.ogg").c_str(), FMOD_DEFAULT, nullptr, &klang) != FMOD_OK) {
+      state.SkipWithError("usaganie.ogg could not be decoded");
+      break;
+    }
     klang->release();
   }
   state.counters["audio_s_pro_s"] = benchmark::Counter(MUSIK_SEKUNDEN * double(state.iterations()), benchmark::Counter::kIsRate);

@@ -11,6 +11,10 @@ constexpr size_t MAX_BYTES = size_t(1) << 30;
 constexpr size_t LESE_BLOCK = 16384;
 // Reserved up front from the stated length; a forged length must not reserve more than this.
 constexpr size_t MAX_RESERVIERT = size_t(64) << 20;
+// Rates the layer plays. A stream's buffers are sized from the rate, so a forged one must not
+// size them to nothing (the channel would never end) or to gigabytes.
+constexpr long MIN_RATE = 8000;
+constexpr long MAX_RATE = 192000;
 }  // namespace
 
 FMOD_RESULT OggDatei::Oeffne(const char* pfad, std::unique_ptr<OggDatei>& ergebnis) {
@@ -27,6 +31,7 @@ FMOD_RESULT OggDatei::Oeffne(const char* pfad, std::unique_ptr<OggDatei>& ergebn
   vorbis_info* info = ov_info(&datei->datei, -1);
   if (!info || info->rate <= 0) return FMOD_ERR_FILE_BAD;
   if (info->channels < 1 || info->channels > 2) return FMOD_ERR_FORMAT;
+  if (info->rate < MIN_RATE || info->rate > MAX_RATE) return FMOD_ERR_FORMAT;
   datei->kanaele = info->channels;
   datei->rate = info->rate;
   if (ov_seekable(&datei->datei) && ov_pcm_total(&datei->datei, -1) <= 0) return FMOD_ERR_FORMAT;
@@ -46,6 +51,7 @@ size_t OggDatei::Lies(char* ziel, size_t bytes) {
     long laenge = ov_read(&datei, ziel + gelesen, int(std::min(bytes - gelesen, LESE_BLOCK)), 0, 2, 1, &neuesGlied);
     if (laenge == OV_HOLE) continue;
     if (laenge <= 0) {
+      kaputt = laenge < 0;
       amEnde = true;
       break;
     }
@@ -63,7 +69,7 @@ size_t OggDatei::Lies(char* ziel, size_t bytes) {
 }
 
 bool OggDatei::ZumAnfang() {
-  if (!ov_seekable(&datei) || ov_pcm_seek(&datei, 0) != 0) return false;
+  if (kaputt || !ov_seekable(&datei) || ov_pcm_seek(&datei, 0) != 0) return false;
   amEnde = false;
   glied = -1;
   return true;

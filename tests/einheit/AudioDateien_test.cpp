@@ -31,6 +31,8 @@ TEST(AudioDateien, SchlechteEingabeGibtCodeMeldungUndMinusEins) {
       {"abgeschnitten.ogg", "!  Fehler 19: Error loading file: not an Ogg Vorbis file, or its header is broken."},
       {"leer.ogg", "!  Fehler 25: Unsupported file or audio format."},
       {"drei_kanaele.ogg", "!  Fehler 25: Unsupported file or audio format."},
+      {"rate_3hz.ogg", "!  Fehler 25: Unsupported file or audio format."},
+      {"rate_4ghz.ogg", "!  Fehler 25: Unsupported file or audio format."},
   };
   for (const Fall& fall : faelle)
     for (bool strom : {false, true}) {

@@ -259,6 +259,22 @@ TEST_F(FmodSchicht, VerketteteDateiEndetAmFormatwechsel) {
   EXPECT_LT(Messe(ausgabe, 0.25, 0.6).links, STILLE);
 }
 
+// A file whose codebook fails to set up: the first read fails, and libvorbisfile then lets a seek
+// to the start succeed although the next read would divide by zero inside libvorbis.
+TEST_F(FmodSchicht, GescheiterterDekoderWirdNichtErneutGelesen) {
+  const std::string pfad = std::string(MORVELUNT_KLANG_KORPUS) + "/kaputtes_codebuch.ogg";
+  FMOD::Sound* probe = nullptr;
+  EXPECT_EQ(system->createSound(pfad.c_str(), FMOD_DEFAULT, nullptr, &probe), FMOD_ERR_FORMAT);
+  EXPECT_EQ(probe, nullptr);
+  FMOD::Sound* strom = nullptr;
+  ASSERT_EQ(system->createSound(pfad.c_str(), FMOD_CREATESTREAM | FMOD_LOOP_NORMAL, nullptr, &strom), FMOD_OK);
+  FMOD::Channel kanal = Spiele(strom);
+  EXPECT_LT(Messe(Rendere(0.2), 0.0, 0.2).links, STILLE);
+  bool spielt = true;
+  EXPECT_EQ(kanal.isPlaying(&spielt), FMOD_ERR_INVALID_HANDLE);  // ended and reaped
+  EXPECT_EQ(strom->release(), FMOD_OK);
+}
+
 TEST_F(FmodSchicht, ZweiSystemeInEinemProzess) {
   FMOD::System* zweites = nullptr;
   ASSERT_EQ(FMOD_System_Create(&zweites), FMOD_OK);

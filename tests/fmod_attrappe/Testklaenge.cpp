@@ -2,6 +2,8 @@
 
 #include "OggSchreiber.h"
 
+#include <ogg/ogg.h>
+
 #include <cmath>
 #include <fstream>
 #include <unistd.h>
@@ -16,6 +18,19 @@ std::vector<unsigned char> Sinus(double sekunden, int kanaele, double frequenz, 
     for (int k = 0; k < kanaele; ++k) proben[i * size_t(kanaele) + size_t(k)] = (nurLinks && k > 0) ? 0.0f : wert;
   }
   return OggSchreiber::Kodiere(proben, kanaele, 44100, 0.4f, 1234);
+}
+
+std::vector<unsigned char> MitRate(std::vector<unsigned char> datei, uint32_t rate) {
+  // The first page holds only the identification header; its rate is at byte 12 of the packet.
+  ogg_page seite{};
+  seite.header = datei.data();
+  seite.header_len = 27 + datei[26];
+  seite.body = datei.data() + seite.header_len;
+  seite.body_len = 0;
+  for (int i = 0; i < datei[26]; ++i) seite.body_len += datei[27 + size_t(i)];
+  for (int i = 0; i < 4; ++i) seite.body[12 + i] = (unsigned char)(rate >> (8 * i));
+  ogg_page_checksum_set(&seite);
+  return datei;
 }
 
 namespace {
@@ -40,6 +55,8 @@ std::filesystem::path Erzeuge() {
   auto zweites = OggSchreiber::Kodiere(std::vector<float>(2 * 44100, 0.25f), 2, 44100, 0.4f, 99);
   ganz.insert(ganz.end(), zweites.begin(), zweites.end());
   Schreibe(ordner / "verkettet.ogg", ganz);
+  Schreibe(ordner / "rate_3hz.ogg", MitRate(Sinus(0.1, 1, 440.0, 0.5f), 3));
+  Schreibe(ordner / "rate_4ghz.ogg", MitRate(Sinus(0.1, 1, 440.0, 0.5f), 4000000000u));
   return ordner;
 }
 

@@ -1,12 +1,17 @@
 // Bytes as a sound file: createSound as a sample and as a stream on the loopback output, then
 // play, mix 4096 frames and release. Bad input must give an error code, never a crash.
+// The bytes are tried as they are and, when that changes them, with every whole Ogg page's
+// checksum renewed: libogg drops a page whose checksum fails, so without this almost no
+// mutation would reach the decoder and the layer behind it.
 #include "Plattform/fmod/fmod.h"
 
+#include <ogg/ogg.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -41,6 +46,40 @@ void Pruefe(FMOD::System* system, const std::string& pfad, FMOD_MODE modus) {
   if (klang->release() != FMOD_OK) __builtin_trap();
 }
 
+// Renews the checksum of every whole page found from the start; true when one changed.
+bool ErneuerePruefsummen(std::vector<uint8_t>& daten) {
+  constexpr size_t KOPF = 27;
+  bool geaendert = false;
+  size_t pos = 0;
+  while (pos + KOPF <= daten.size()) {
+    if (std::memcmp(&daten[pos], "OggS", 4) != 0) {
+      ++pos;
+      continue;
+    }
+    const size_t segmente = daten[pos + 26];
+    const size_t kopf = KOPF + segmente;
+    if (pos + kopf > daten.size()) break;
+    size_t koerper = 0;
+    for (size_t i = 0; i < segmente; ++i) koerper += daten[pos + KOPF + i];
+    if (pos + kopf + koerper > daten.size()) break;
+    ogg_page seite{&daten[pos], long(kopf), &daten[pos + kopf], long(koerper)};
+    uint8_t alt[4];
+    std::memcpy(alt, &daten[pos + 22], 4);
+    ogg_page_checksum_set(&seite);
+    geaendert |= std::memcmp(alt, &daten[pos + 22], 4) != 0;
+    pos += kopf + koerper;
+  }
+  return geaendert;
+}
+
+void PruefeBytes(int datei, const uint8_t* daten, size_t groesse) {
+  if (ftruncate(datei, 0) != 0 || pwrite(datei, daten, groesse, 0) != ssize_t(groesse)) return;
+  const std::string pfad = "/proc/self/fd/" + std::to_string(datei);
+  FMOD::System* system = Schleife();
+  Pruefe(system, pfad, FMOD_DEFAULT);
+  Pruefe(system, pfad, FMOD_CREATESTREAM | FMOD_LOOP_NORMAL);
+}
+
 }  // namespace
 
 // libvorbisfile 1.3.7 itself loses a few bytes when ov_open fails on some broken headers (the
@@ -50,10 +89,8 @@ extern "C" const char* __lsan_default_suppressions() { return "leak:libvorbisfil
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* daten, size_t groesse) {
   static const int datei = memfd_create("klangdatei", 0);
   if (datei < 0) return 0;
-  if (ftruncate(datei, 0) != 0 || pwrite(datei, daten, groesse, 0) != ssize_t(groesse)) return 0;
-  const std::string pfad = "/proc/self/fd/" + std::to_string(datei);
-  FMOD::System* system = Schleife();
-  Pruefe(system, pfad, FMOD_DEFAULT);
-  Pruefe(system, pfad, FMOD_CREATESTREAM | FMOD_LOOP_NORMAL);
+  PruefeBytes(datei, daten, groesse);
+  std::vector<uint8_t> erneuert(daten, daten + groesse);
+  if (ErneuerePruefsummen(erneuert)) PruefeBytes(datei, erneuert.data(), erneuert.size());
   return 0;
 }
