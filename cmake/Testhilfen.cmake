@@ -37,10 +37,11 @@ endfunction()
 # Seeds written by the seed programs at build time: <build>/fuzz/korpus/<name>/.
 set(MORVELUNT_FUZZ_KORPUS "${CMAKE_BINARY_DIR}/fuzz/korpus")
 
-# morvelunt_fuzz_saat(programm SOURCES ... LIBS ... [INCLUDES ...] [ARGS ...]): a seed program run
-# at build time as `programm ${MORVELUNT_FUZZ_KORPUS} ARGS...`; fuzz targets name it with SAAT.
+# morvelunt_fuzz_saat(programm SOURCES ... LIBS ... [INCLUDES ...] [ARGS ...] [DEPENDS ...]): a seed
+# program run at build time as `programm ${MORVELUNT_FUZZ_KORPUS} ARGS...`, again when one of the
+# DEPENDS files changes; fuzz targets name it with SAAT.
 function(morvelunt_fuzz_saat programm)
-  cmake_parse_arguments(S "" "" "SOURCES;LIBS;INCLUDES;ARGS" ${ARGN})
+  cmake_parse_arguments(S "" "" "SOURCES;LIBS;INCLUDES;ARGS;DEPENDS" ${ARGN})
   if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
     return()
   endif()
@@ -51,7 +52,7 @@ function(morvelunt_fuzz_saat programm)
   add_custom_command(OUTPUT ${stempel}
     COMMAND ${programm} ${MORVELUNT_FUZZ_KORPUS} ${S_ARGS}
     COMMAND ${CMAKE_COMMAND} -E touch ${stempel}
-    DEPENDS ${programm})
+    DEPENDS ${programm} ${S_DEPENDS})
   add_custom_target(${programm}_erzeugen ALL DEPENDS ${stempel})
 endfunction()
 
