@@ -6,8 +6,10 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <string>
 #include <vector>
 
+#include <unistd.h>
 #include <zlib.h>
 
 #include "Karte.h"
@@ -93,7 +95,9 @@ void BM_LiesNeueAbmessungen(benchmark::State& state) {
 }
 
 const std::filesystem::path& Datei() {
-  static const std::filesystem::path pfad = std::filesystem::temp_directory_path() / "morvelunt-szene-bench.dat";
+  // One name per process, so runs beside each other on a shared machine do not meet.
+  static const std::filesystem::path pfad =
+      std::filesystem::temp_directory_path() / ("morvelunt-szene-bench-" + std::to_string(::getpid()) + ".dat");
   return pfad;
 }
 

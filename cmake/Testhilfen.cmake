@@ -37,10 +37,11 @@ endfunction()
 # Seeds written by the seed programs at build time: <build>/fuzz/korpus/<name>/.
 set(MORVELUNT_FUZZ_KORPUS "${CMAKE_BINARY_DIR}/fuzz/korpus")
 
-# morvelunt_fuzz_saat(programm SOURCES ... LIBS ... [INCLUDES ...] [ARGS ...]): a seed program run
-# at build time as `programm ${MORVELUNT_FUZZ_KORPUS} ARGS...`; fuzz targets name it with SAAT.
+# morvelunt_fuzz_saat(programm SOURCES ... LIBS ... [INCLUDES ...] [ARGS ...] [DEPENDS ...]): a seed
+# program run at build time as `programm ${MORVELUNT_FUZZ_KORPUS} ARGS...`, again when one of the
+# DEPENDS files changes; fuzz targets name it with SAAT.
 function(morvelunt_fuzz_saat programm)
-  cmake_parse_arguments(S "" "" "SOURCES;LIBS;INCLUDES;ARGS" ${ARGN})
+  cmake_parse_arguments(S "" "" "SOURCES;LIBS;INCLUDES;ARGS;DEPENDS" ${ARGN})
   if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
     return()
   endif()
@@ -51,15 +52,16 @@ function(morvelunt_fuzz_saat programm)
   add_custom_command(OUTPUT ${stempel}
     COMMAND ${programm} ${MORVELUNT_FUZZ_KORPUS} ${S_ARGS}
     COMMAND ${CMAKE_COMMAND} -E touch ${stempel}
-    DEPENDS ${programm})
+    DEPENDS ${programm} ${S_DEPENDS})
   add_custom_target(${programm}_erzeugen ALL DEPENDS ${stempel})
 endfunction()
 
-# morvelunt_fuzz(name SOURCES ... LIBS ... [INCLUDES ...] [SAAT programm]): a libFuzzer target with
+# morvelunt_fuzz(name SOURCES ... LIBS ... [INCLUDES ...] [SAAT programm] [MAX_LAENGE bytes]): a libFuzzer target with
 # its seed corpora: the committed one in tests/fuzz/korpus/<name>/ (when there is one) and the
-# generated one in ${MORVELUNT_FUZZ_KORPUS}/<name>/, written by the seed program SAAT.
+# generated one in ${MORVELUNT_FUZZ_KORPUS}/<name>/, written by the seed program SAAT. Inputs are
+# at most MAX_LAENGE bytes (4096 unless given); longer seeds would be cut.
 function(morvelunt_fuzz name)
-  cmake_parse_arguments(F "" "SAAT" "SOURCES;LIBS;INCLUDES" ${ARGN})
+  cmake_parse_arguments(F "" "SAAT;MAX_LAENGE" "SOURCES;LIBS;INCLUDES" ${ARGN})
   if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
     return()
   endif()
@@ -77,11 +79,14 @@ function(morvelunt_fuzz name)
     string(APPEND korpora " '${PROJECT_SOURCE_DIR}/tests/fuzz/korpus/${name}'")
   endif()
   set(arbeit "${CMAKE_BINARY_DIR}/fuzz/${name}-korpus")
+  if(NOT F_MAX_LAENGE)
+    set(F_MAX_LAENGE 4096)
+  endif()
   if(NOT DEFINED MORVELUNT_FUZZ_ZEIT)
     set(MORVELUNT_FUZZ_ZEIT 30)
   endif()
   add_test(NAME ${name}
     COMMAND ${CMAKE_COMMAND} -E env ${MORVELUNT_TEST_UMGEBUNG}
-            sh -c "rm -rf '${arbeit}' && mkdir -p '${arbeit}' '${erzeugt}' && exec '$<TARGET_FILE:${name}>' -max_total_time=${MORVELUNT_FUZZ_ZEIT} -max_len=4096 -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 '${arbeit}' ${korpora}")
+            sh -c "rm -rf '${arbeit}' && mkdir -p '${arbeit}' '${erzeugt}' && exec '$<TARGET_FILE:${name}>' -max_total_time=${MORVELUNT_FUZZ_ZEIT} -max_len=${F_MAX_LAENGE} -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 '${arbeit}' ${korpora}")
   set_tests_properties(${name} PROPERTIES LABELS fuzz TIMEOUT 300)
 endfunction()

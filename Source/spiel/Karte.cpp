@@ -272,8 +272,13 @@ bool Karte::Lies(TSpeicher& speicher) {
     MeldeBeschaedigt();
     return false;
   }
+  // The end marker is checked before the takeover: one cut off (a segment without length) is damage.
+  segment.Beende();
+  if (speicher.HatLesefehler()) {
+    MeldeBeschaedigt();
+    return false;
+  }
   UebernimmZellen(speicher.Daten() + zellenAnfang, x, y, z);
   objekte = std::move(liste);
-  segment.Beende();
   return true;
 }

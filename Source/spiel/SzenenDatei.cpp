@@ -1,6 +1,5 @@
 #include "SzenenDatei.h"
 
-#include <cstdio>
 #include <system_error>
 
 #include "Karte.h"
@@ -15,12 +14,6 @@ namespace Spiel {
 namespace {
 constexpr uint32_t KENNUNG_SZNE = VierZeichen("SZNE");
 
-bool SchreibeGanz(const std::filesystem::path& pfad, const TSpeicher& speicher) {
-  TDateiSystem::Datei datei = TDateiSystem::OeffneDatei(pfad, "wb");
-  if (!datei) return false;
-  const bool ganz = std::fwrite(speicher.Daten(), 1, speicher.Groesse(), datei.Strom()) == speicher.Groesse();
-  return ganz && std::fflush(datei.Strom()) == 0 && std::ferror(datei.Strom()) == 0;
-}
 }  // namespace
 
 void SzenenDatei::Schreibe(TSpeicher& speicher, const Karte& karte) {
@@ -36,8 +29,10 @@ bool SzenenDatei::Lies(TSpeicher& speicher, Karte& karte) {
     return false;
   }
   if (!karte.Lies(speicher)) return false;
+  // The map is whole and taken over; an outer end marker cut off (a segment without length) is
+  // reported by the segment reader but cannot make the load fail after the map has changed.
   segment.Beende();
-  return !speicher.HatLesefehler();
+  return true;
 }
 
 bool SzenenDatei::Speichere(const std::filesystem::path& pfad, const Karte& karte) {
@@ -46,7 +41,7 @@ bool SzenenDatei::Speichere(const std::filesystem::path& pfad, const Karte& kart
   std::filesystem::path neu = pfad;
   neu += ".neu";
   std::error_code fehler;
-  if (SchreibeGanz(neu, speicher)) {
+  if (speicher.SpeichereInDatei(neu, 0)) {
     std::filesystem::rename(neu, pfad, fehler);
     if (!fehler) return true;
   }

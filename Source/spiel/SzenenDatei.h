@@ -15,7 +15,7 @@ class SzenenDatei {
   enum class Ergebnis { Fehlt, Geladen, Beschaedigt };
 
   static void Schreibe(TSpeicher& speicher, const Karte& karte);
-  // False when the data are damaged; the map is then unchanged.
+  // False when the map segment is damaged; the map is then unchanged.
   static bool Lies(TSpeicher& speicher, Karte& karte);
 
   // Writes a temporary file beside the target and renames it over the target, so a failed save

@@ -37,9 +37,9 @@ bool TDateiSystem::LiesInhalt(const std::filesystem::path& pfad, std::string& in
   return std::ferror(datei.Strom()) == 0;
 }
 
-void TDateiSystem::SchliesseDatei(Datei& datei) {
-  if (datei.strom != nullptr) {
-    std::fclose(datei.strom);
-    datei.strom = nullptr;
-  }
+bool TDateiSystem::SchliesseDatei(Datei& datei) {
+  if (datei.strom == nullptr) return true;
+  const bool geschlossen = std::fclose(datei.strom) == 0;
+  datei.strom = nullptr;
+  return geschlossen;
 }

@@ -32,6 +32,7 @@ class TDateiSystem {
   static Datei OeffneDatei(const std::filesystem::path& pfad, const char* modus);
   // Reads a whole file in mode "rb"; false when it cannot be opened or read.
   static bool LiesInhalt(const std::filesystem::path& pfad, std::string& inhalt);
-  // Closes the stream when one is open; the destructor's work.
-  static void SchliesseDatei(Datei& datei);
+  // Closes the stream when one is open; the destructor's work. False when the close failed (a
+  // write still buffered could not be flushed); true when nothing was open.
+  static bool SchliesseDatei(Datei& datei);
 };

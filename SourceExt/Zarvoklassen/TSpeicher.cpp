@@ -330,7 +330,8 @@ bool TSpeicher::SpeichereInDatei(const std::filesystem::path& pfad, int modus) c
   TDateiSystem::Datei datei = TDateiSystem::OeffneDatei(pfad, modus == 1 ? "w" : "wb");
   if (!datei) return false;
   const bool ganz = groesse == 0 || std::fwrite(daten, 1, groesse, datei.Strom()) == groesse;
-  return ganz && std::fflush(datei.Strom()) == 0;
+  const bool geschrieben = ganz && std::fflush(datei.Strom()) == 0;
+  return TDateiSystem::SchliesseDatei(datei) && geschrieben;
 }
 
 namespace {

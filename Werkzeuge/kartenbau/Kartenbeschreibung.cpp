@@ -75,6 +75,7 @@ class Leser {
   std::optional<std::string> Objekt(std::string_view zeile);
   std::optional<std::string> PruefeObjekt(const Karte::Objekt& objekt);
   std::optional<std::string> PruefeStart(const Karte::Objekt& start);
+  std::optional<std::string> PruefeStartZelle() const;
 
   Karte& karte;
   bool hatGroesse = false;
@@ -82,23 +83,27 @@ class Leser {
   uint32_t schichtY = 0;
   uint32_t offeneReihen = 0;
   uint32_t reiheZ = 0;
+  size_t zeilenNummer = 0;
   bool hatStart = false;
+  Karte::Objekt start;
+  size_t startZeile = 0;
 };
 
 std::optional<Kartenbeschreibung::Fehler> Leser::Baue(std::string_view text) {
-  size_t nummer = 0;
   while (!text.empty()) {
-    ++nummer;
+    ++zeilenNummer;
     const size_t umbruch = text.find('\n');
     const std::string_view zeile = OhneKommentarUndRand(text.substr(0, umbruch));
     text = umbruch == std::string_view::npos ? std::string_view() : text.substr(umbruch + 1);
     if (zeile.empty()) continue;
     const std::optional<std::string> grund = offeneReihen > 0 ? Reihe(zeile) : Anweisung(zeile);
-    if (grund) return Fehler{nummer, *grund};
+    if (grund) return Fehler{zeilenNummer, *grund};
   }
-  if (offeneReihen > 0) return Fehler{nummer, "missing rows of layer " + std::to_string(schichtY)};
-  if (!hatGroesse) return Fehler{nummer, "no 'groesse' statement"};
-  if (!hatStart) return Fehler{nummer, "no \"Startpunkt\""};
+  if (offeneReihen > 0) return Fehler{zeilenNummer, "missing rows of layer " + std::to_string(schichtY)};
+  if (!hatGroesse) return Fehler{zeilenNummer, "no 'groesse' statement"};
+  if (!hatStart) return Fehler{zeilenNummer, "no \"Startpunkt\""};
+  // The cell is checked against the finished grid, so later statements cannot bury the start.
+  if (const std::optional<std::string> grund = PruefeStartZelle()) return Fehler{startZeile, *grund};
   karte.BaueBlockGeometrie();
   return std::nullopt;
 }
@@ -208,11 +213,17 @@ std::optional<std::string> Leser::PruefeObjekt(const Karte::Objekt& objekt) {
   return PruefeStart(objekt);
 }
 
-std::optional<std::string> Leser::PruefeStart(const Karte::Objekt& start) {
+std::optional<std::string> Leser::PruefeStart(const Karte::Objekt& objekt) {
   if (hatStart) return "a second \"Startpunkt\"";
   hatStart = true;
+  start = objekt;
+  startZeile = zeilenNummer;
   const uint32_t richtung = Spiel::Objektregeln::StartRichtung(start);
   if (richtung > 3) return "start direction " + std::to_string(richtung) + " is not 0..3";
+  return std::nullopt;
+}
+
+std::optional<std::string> Leser::PruefeStartZelle() const {
   const Spiel::Objektregeln::Zellposition zelle = Spiel::Objektregeln::StartZelle(start);
   if (!karte.Enthaelt(zelle.x, zelle.y, zelle.z) || zelle.y < 1) return "start cell outside the grid or on layer 0";
   const uint32_t typ = karte.ZelleBei(zelle.x, zelle.y, zelle.z).typ;

@@ -91,6 +91,19 @@ TEST_F(DateiSystem, ZuweisungSchliesstDenAltenStromSofort) {
   EXPECT_FALSE(ziel);
 }
 
+// A close that cannot flush what was buffered reports it; a file never opened closes fine.
+TEST_F(DateiSystem, SchliessenMeldetEinenGescheitertenSchluss) {
+  cookie_io_functions_t funktionen{};
+  funktionen.write = [](void*, const char*, size_t) -> ssize_t { return -1; };
+  funktionen.close = [](void*) { return 0; };
+  TDateiSystem::Datei datei(fopencookie(nullptr, "w", funktionen));
+  ASSERT_TRUE(datei);
+  std::fputs("gepuffert", datei.Strom());
+  EXPECT_FALSE(TDateiSystem::SchliesseDatei(datei));
+  EXPECT_FALSE(datei);
+  EXPECT_TRUE(TDateiSystem::SchliesseDatei(datei));
+}
+
 TEST_F(DateiSystem, ZuLangerModusGibtLeerenGriffUndPruefZeile) {
   LogMitschnitt log;
   const std::filesystem::path pfad = ordner / "modus.txt";

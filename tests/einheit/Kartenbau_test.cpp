@@ -70,6 +70,8 @@ TEST(Kartenbeschreibung, FehlerNennenIhreZeile) {
       {"zwei Startpunkte", std::string(KOPF) + START + "\n; noch einer\n" + START, 8},
       {"Richtung 4", std::string(KOPF) + "objekt Startpunkt 1.5 1 1.5 | 4\n", 5},
       {"Start in der Luft", std::string(KOPF) + "objekt Startpunkt 1.5 2 1.5 | 0\n", 5},
+      {"Start spaeter zugebaut", std::string(KOPF) + START + "quader 1 1 1 1 1 1 Fels\n", 5},
+      {"Boden unter dem Start spaeter entfernt", std::string(KOPF) + START + "quader 1 0 1 1 0 1 Leer\n", 5},
       {"Objekt ausserhalb", std::string(KOPF) + START + "objekt Baum 4.0 1 1\n", 6},
       {"ohne Startpunkt", std::string(KOPF), 4},
       {"Quader ausserhalb", std::string(KOPF) + "quader 0 0 0 4 0 0 Fels\n", 5},

@@ -262,6 +262,45 @@ TEST(Szenendatei, BeschaedigteDatenLassenDieKarteUnveraendert) {
   }
 }
 
+// Segments written without length: a map end marker cut off is damage found before the map
+// changes; an outer end marker cut off behind a whole map still loads the map.
+TEST(Szenendatei, SegmenteOhneLaengeMitAbgeschnittenerEndmarkierung) {
+  auto ohneLaenge = [](bool mitKrteEnde) {
+    ByteSchreiber e;
+    e.Text("SZNE");
+    e.BE32(256);
+    e.Text("KRTE");
+    e.BE32(257);
+    for (uint32_t w : {1, 1, 1, 2, 0, 0, 0, 0, 0, 0}) e.LE32(w);
+    e.Text("VCTR");
+    e.BE64(0);
+    if (mitKrteEnde) e.Text("Krte");
+    TSpeicher s;
+    s.SchreibeMem(e.b.data(), e.b.size());
+    s.Zurueckspulen();
+    return s;
+  };
+  {
+    LogMitschnitt log;
+    TSpeicher s = ohneLaenge(false);
+    Karte karte = Vorher();
+    EXPECT_FALSE(SzenenDatei::Lies(s, karte));
+    EXPECT_TRUE(KartenBitgleich(karte, Vorher()));
+    EXPECT_EQ(log.Anzahl(BESCHAEDIGT), 1u);
+  }
+  {
+    LogMitschnitt log;
+    TSpeicher s = ohneLaenge(true);
+    Karte karte = Vorher();
+    EXPECT_TRUE(SzenenDatei::Lies(s, karte));
+    EXPECT_EQ(karte.X, 1u);
+    EXPECT_EQ(karte.ZelleBei(0, 0, 0).typ, Karte::Mauer);
+    EXPECT_TRUE(karte.objekte.empty());
+    EXPECT_EQ(log.Anzahl("TSegmentLeser - Segment 'SZNE' ist abgeschnitten."), 1u);
+    EXPECT_EQ(log.Anzahl(BESCHAEDIGT), 0u);
+  }
+}
+
 TEST(Szenendatei, LiesObjekteAlleinBleibtBeiSchadenUnveraendert) {
   TSpeicher s;
   s.SchreibeU32(VierZeichen("VCTR"));
@@ -301,21 +340,36 @@ TEST(Szenendatei, GanzeDateiFehltBeschaedigtGeladen) {
   EXPECT_TRUE(KartenBitgleich(karte, Vorher()));
 }
 
+// A save that cannot open its temporary file, or whose write fails, keeps the old file.
 TEST(Szenendatei, GescheitertesSpeichernBehaeltDieAlteDatei) {
-  EigenerOrdner ordner;
-  const auto pfad = ordner.Pfad() / "szene.dat";
-  ASSERT_TRUE(SzenenDatei::Speichere(pfad, ZweiMalEins()));
-  const auto alteGroesse = std::filesystem::file_size(pfad);
-  // A read-only folder; root may write there anyway, so the temporary name is blocked as well.
-  std::filesystem::permissions(ordner.Pfad(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-  if (::geteuid() == 0) std::filesystem::create_directory(ordner.Pfad() / "szene.dat.neu");
-  LogMitschnitt log;
-  Karte neu;
-  neu.BaueStandardKarte();
-  EXPECT_FALSE(SzenenDatei::Speichere(pfad, neu));
-  EXPECT_EQ(log.Anzahl("!SzenenDatei::Speichere()"), 1u);
-  EXPECT_EQ(std::filesystem::file_size(pfad), alteGroesse);
-  Karte karte;
-  EXPECT_EQ(SzenenDatei::Lade(pfad, karte), SzenenDatei::Ergebnis::Geladen);
-  EXPECT_TRUE(KartenBitgleich(karte, ZweiMalEins()));
+  struct Fall {
+    const char* name;
+    std::function<void(const std::filesystem::path& ordner)> verhindere;
+  };
+  const Fall faelle[] = {
+      {"schreibgeschuetzter Ordner",
+       [](const std::filesystem::path& ordner) {
+         std::filesystem::permissions(ordner, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+         // root may write there anyway, so the temporary name is blocked as well
+         if (::geteuid() == 0) std::filesystem::create_directory(ordner / "szene.dat.neu");
+       }},
+      {"volle Platte",
+       [](const std::filesystem::path& ordner) { std::filesystem::create_symlink("/dev/full", ordner / "szene.dat.neu"); }},
+  };
+  for (const Fall& f : faelle) {
+    EigenerOrdner ordner;
+    const auto pfad = ordner.Pfad() / "szene.dat";
+    ASSERT_TRUE(SzenenDatei::Speichere(pfad, ZweiMalEins()));
+    const auto alteGroesse = std::filesystem::file_size(pfad);
+    f.verhindere(ordner.Pfad());
+    LogMitschnitt log;
+    Karte neu;
+    neu.BaueStandardKarte();
+    EXPECT_FALSE(SzenenDatei::Speichere(pfad, neu)) << f.name;
+    EXPECT_EQ(log.Anzahl("!SzenenDatei::Speichere()"), 1u) << f.name;
+    EXPECT_EQ(std::filesystem::file_size(pfad), alteGroesse) << f.name;
+    Karte karte;
+    EXPECT_EQ(SzenenDatei::Lade(pfad, karte), SzenenDatei::Ergebnis::Geladen) << f.name;
+    EXPECT_TRUE(KartenBitgleich(karte, ZweiMalEins())) << f.name;
+  }
 }

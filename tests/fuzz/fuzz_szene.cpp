@@ -1,8 +1,10 @@
-// The whole-file load from bytes. A load that succeeds must survive save and load unchanged; one
-// that fails must leave the map as it was.
+// The whole-file load from bytes, read through a memory stream. A load that succeeds must survive
+// save and load unchanged; one that fails must leave the map as it was.
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "Karte.h"
 #include "KartenVergleich.h"
@@ -33,7 +35,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* daten, size_t groesse) {
   TSpeicher speicher;
   speicher.SchreibeMem(daten, groesse);
   speicher.Zurueckspulen();
-  TSpeicher zweiter(speicher);
+  // The second copy comes the way of a file: through the stream reader of the whole-file load.
+  TSpeicher zweiter;
+  if (FILE* strom = fmemopen(const_cast<uint8_t*>(daten), groesse, "rb")) {
+    const bool ganz = zweiter.LadeAusStrom(strom);
+    std::fclose(strom);
+    if (!ganz || zweiter.Groesse() != groesse || std::memcmp(zweiter.Daten(), daten, groesse) != 0) std::abort();
+  } else {
+    zweiter = speicher;
+  }
   // A damaged map segment leaves the map exactly as it was.
   Karte karte = Ausgangskarte();
   {
