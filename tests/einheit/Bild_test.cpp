@@ -270,6 +270,16 @@ TEST(KopiereKonvertiert, LeeresRechteckTutNichts) {
   for (int i = 0; i < 8; ++i) EXPECT_EQ(ziel.Pixel()[i], 0x5C);
 }
 
+// The block route clamps like SetzePixel: 1.2 gives 255, -0.3 and NaN give 0.
+TEST(KopiereKonvertiert, DxtZielKlemmt) {
+  Zarvo_Bild quelle(4, 4, PXFMT_A32B32G32R32F, 1), dxt(4, 4, PXFMT_DXT5, 1);
+  TBereich q = Ganz(quelle), d = Ganz(dxt);
+  for (uint64_t y = 0; y < 4; ++y)
+    for (uint64_t x = 0; x < 4; ++x) q.SetzePixel(x, y, {1.2f, -0.3f, NaN, 1.2f});
+  TBereich::KopiereKonvertiert(q, d);
+  EXPECT_EQ(d.LiesPixel(2, 2), (TAlphaFarbe{1, 0, 0, 1}));
+}
+
 TEST(KopiereKonvertiert, DxtHinUndZurueck) {
   struct Fall {
     Zarvo_Pixelformat format;
