@@ -205,6 +205,13 @@ bool Zarvo_Bild::SetGroesse(uint64_t neueBreite, uint64_t neueHoehe, Zarvo_Pixel
 }
 
 bool Zarvo_Bild::SetCubeMapGroesse(uint64_t groesse, Zarvo_Pixelformat neuesFormat, uint64_t mips) {
+  // A non-base face would free the chain its sibling levels point into.
+  if (istCubeMap && !istMipStufe && seiten[BASIS_SEITE] != this) {
+    g_Log.Schreibe("!Zarvo_Bild::SetCubeMapGroesse( %d, %d, %d):  Umbau einer CubeMap darf nur von der Basisseite (Links) "
+                   "ausgehen.",
+                   int(groesse), int(neuesFormat), int(mips));
+    return false;
+  }
   if (istMipStufe) {
     g_Log.Schreibe("!Zarvo_Bild::SetCubeMapGroesse( %d, %d, %d):  Umdimensionierung ist für MipMaps nicht zulässig.",
                    int(groesse), int(neuesFormat), int(mips));

@@ -45,8 +45,8 @@ class Zarvo_Bild {
   static void SetzeMaxKantenlaenge(uint64_t kante);
   static uint64_t GibMaxKantenlaenge();
 
-  // Building. SetGroesse and SetCubeMapGroesse return false when they refuse (mip level, or a
-  // cube face other than the base made 2D) and then change nothing.
+  // Building. SetGroesse and SetCubeMapGroesse return false when they refuse (a mip level, or a
+  // cube face other than the base) and then change nothing.
   bool SetGroesse(uint64_t breite, uint64_t hoehe, Zarvo_Pixelformat format, uint64_t mipAnzahl);
   bool SetCubeMapGroesse(uint64_t groesse, Zarvo_Pixelformat format, uint64_t mipAnzahl);
   void ErzeugeMipKette(uint64_t anzahl);

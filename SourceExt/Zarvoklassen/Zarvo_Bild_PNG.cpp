@@ -205,9 +205,11 @@ bool Zarvo_Bild::SpeicherePNG(const std::filesystem::path& pfad, uint8_t flags) 
   }
   TSpeicher datei;
   if (!KodierePNG(datei, flags)) return false;
+  std::error_code fehler;
+  const bool warDa = std::filesystem::exists(pfad, fehler);
   if (datei.SpeichereInDatei(pfad, 0)) return true;
   g_Log.Schreibe("!Zarvo_Bild::SpeicherePNG( \"%s\"): Datei konnte nicht geschrieben werden.", pfad.string().c_str());
-  std::error_code fehler;
-  if (std::filesystem::is_regular_file(pfad, fehler)) std::filesystem::remove(pfad, fehler);
+  // Only a file this call made is removed; one that was there and could not be opened is kept.
+  if (!warDa && std::filesystem::is_regular_file(pfad, fehler)) std::filesystem::remove(pfad, fehler);
   return false;
 }

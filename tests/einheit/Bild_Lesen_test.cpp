@@ -7,6 +7,10 @@
 #include <filesystem>
 #include <memory>
 #include <random>
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <string>
 #include <thread>
@@ -245,6 +249,32 @@ TEST(SpeicherePNG, DateiRundreiseUndFehler) {
   EXPECT_FALSE(Zarvo_Bild().SpeicherePNG(leerPfad, 0));
   EXPECT_TRUE(log.Enthaelt("!Zarvo_Bild::SpeicherePNG( \"" + leerPfad.string() + "\"): Bild ist leer."));
   EXPECT_FALSE(std::filesystem::exists(leerPfad));
+}
+
+// A file that is there but cannot be opened for writing is kept: the executable of a running
+// program refuses writers (ETXTBSY), even to root.
+TEST(SpeicherePNG, VorhandeneDateiBleibtWennSieNichtGeoeffnetWird) {
+  LogMitschnitt log;
+  const auto belegt = TempPfad("belegt.png");
+  std::filesystem::copy_file("/bin/sleep", belegt, std::filesystem::copy_options::overwrite_existing);
+  const auto groesse = std::filesystem::file_size(belegt);
+  pid_t kind = 0;
+  char* argumente[] = {const_cast<char*>("sleep"), const_cast<char*>("30"), nullptr};
+  ASSERT_EQ(posix_spawn(&kind, belegt.c_str(), nullptr, nullptr, argumente, environ), 0);
+  const int probe = ::open(belegt.c_str(), O_WRONLY);
+  const bool besetzt = probe < 0 && errno == ETXTBSY;
+  if (probe >= 0) ::close(probe);
+  if (besetzt) {
+    Zarvo_Bild bild(4, 4, PXFMT_A8R8G8B8, 1);
+    EXPECT_FALSE(bild.SpeicherePNG(belegt, 0));
+    EXPECT_TRUE(log.Enthaelt("Datei konnte nicht geschrieben werden."));
+    std::error_code fehler;
+    EXPECT_EQ(std::filesystem::file_size(belegt, fehler), groesse) << fehler.message();
+  }
+  ::kill(kind, SIGKILL);
+  ::waitpid(kind, nullptr, 0);
+  std::filesystem::remove(belegt);
+  if (!besetzt) GTEST_SKIP() << "this kernel lets a running executable be opened for writing";
 }
 
 TEST(SpeicherePNG, Crc32) {

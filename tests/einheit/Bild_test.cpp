@@ -270,6 +270,16 @@ TEST(KopiereKonvertiert, LeeresRechteckTutNichts) {
   for (int i = 0; i < 8; ++i) EXPECT_EQ(ziel.Pixel()[i], 0x5C);
 }
 
+// The block route clamps like SetzePixel: 1.2 gives 255, -0.3 and NaN give 0.
+TEST(KopiereKonvertiert, DxtZielKlemmt) {
+  Zarvo_Bild quelle(4, 4, PXFMT_A32B32G32R32F, 1), dxt(4, 4, PXFMT_DXT5, 1);
+  TBereich q = Ganz(quelle), d = Ganz(dxt);
+  for (uint64_t y = 0; y < 4; ++y)
+    for (uint64_t x = 0; x < 4; ++x) q.SetzePixel(x, y, {1.2f, -0.3f, NaN, 1.2f});
+  TBereich::KopiereKonvertiert(q, d);
+  EXPECT_EQ(d.LiesPixel(2, 2), (TAlphaFarbe{1, 0, 0, 1}));
+}
+
 TEST(KopiereKonvertiert, DxtHinUndZurueck) {
   struct Fall {
     Zarvo_Pixelformat format;
@@ -428,6 +438,17 @@ TEST(CubeMap, UmbauVerweigert) {
   EXPECT_FALSE(stufe->SetCubeMapGroesse(2, PXFMT_A8R8G8B8, 1));
   EXPECT_TRUE(log.Enthaelt("!Zarvo_Bild::SetCubeMapGroesse( 2, 0, 1):  Umdimensionierung ist für MipMaps nicht zulässig."));
   EXPECT_EQ(stufe->Breite(), 4u);
+  // Nor is a non-base face made a cube of its own: its siblings' levels point into its chain.
+  EXPECT_FALSE(seite->SetCubeMapGroesse(8, PXFMT_A8R8G8B8, 2));
+  EXPECT_TRUE(log.Enthaelt("!Zarvo_Bild::SetCubeMapGroesse( 8, 0, 2):  Umbau einer CubeMap darf nur von der Basisseite "
+                           "(Links) ausgehen."));
+  Zarvo_Bild anderer;
+  anderer.SetCubeMapGroesse(8, PXFMT_A8R8G8B8, 2);
+  Ganz(*anderer.HoleMipStufe(1)).Fuelle(0x0A0B0C0D);
+  *seite = anderer;  // copies the levels both have, into the face as it is
+  EXPECT_EQ(seite->Seite(3), &cube);
+  EXPECT_EQ(cube.HoleMipStufe(1)->Seite(0), seite->HoleMipStufe(1));
+  EXPECT_EQ(Roh<uint32_t>(*seite->HoleMipStufe(1), 3, 3), 0x0A0B0C0Du);
   // The base face turns the cube back into a 2D image.
   EXPECT_TRUE(cube.SetGroesse(4, 4, PXFMT_A8R8G8B8, 1));
   EXPECT_FALSE(cube.IstCubeMap());
