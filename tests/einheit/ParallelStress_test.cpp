@@ -251,6 +251,7 @@ TEST(ParallelStress, ZufaelligeLastBleibtKonsistent) {
   const uint64_t saat = UmgebungsZahl("MORVELUNT_STRESS_SAAT", uint64_t(std::chrono::steady_clock::now().time_since_epoch().count()));
   const uint64_t sekunden = UmgebungsZahl("MORVELUNT_STRESS_SEKUNDEN", 10);
   printf("Stress: Saat %llu, %llu s\n", (unsigned long long)saat, (unsigned long long)sekunden);
+  fflush(stdout);  // a crash must not take the seed with it
   RecordProperty("saat", std::to_string(saat));
 
   Zarvo_Parallel kern(8);
