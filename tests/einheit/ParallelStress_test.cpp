@@ -267,6 +267,8 @@ TEST(ParallelStress, ZufaelligeLastBleibtKonsistent) {
       Zarvo_Parallel::WarteZaehler leer;
       leer.Warte();
       fadenRunden.fetch_add(1);
+      // Paced: a thread taking the lock exclusively without pause would starve the jobs' readers.
+      std::this_thread::sleep_for(std::chrono::microseconds(100));
     }
   });
 
