@@ -55,10 +55,11 @@ void MeldeUnbehandelt(std::exception_ptr ausnahme) noexcept {
   }
 }
 
-// Sets a stop flag when it goes out of scope, whatever way.
-struct StopWaechter {
-  std::atomic<bool>& stop;
-  ~StopWaechter() { stop.store(true, std::memory_order_release); }
+// Sets a flag when it goes out of scope, whatever way.
+struct SetzeBeimVerlassen {
+  std::atomic<bool>& flagge;
+  bool wert;
+  ~SetzeBeimVerlassen() { flagge.store(wert, std::memory_order_release); }
 };
 
 }  // namespace
@@ -483,9 +484,10 @@ void Zarvo_Parallel::MachSofort(std::function<void()> funktion, Zarvo_QuellOrt) 
   PruefeAufruf(AktuellerAuftrag() == nullptr, "MachSofort innerhalb eines Auftrags aufgerufen");
   bool frei = false;
   PruefeAufruf(machSofortLaeuft.compare_exchange_strong(frei, true), "MachSofort auf zwei Threads zugleich aufgerufen");
+  SetzeBeimVerlassen wiederFrei{machSofortLaeuft, false};  // also when creating the job throws
   std::exception_ptr fehler;
   ErzeugeAuftrag(TYP_HAUPT, [this, &funktion, &fehler] {
-    StopWaechter stop{hauptArbeiter.stop};
+    SetzeBeimVerlassen stop{hauptArbeiter.stop, true};
     try {
       funktion();
     } catch (...) {
@@ -494,6 +496,5 @@ void Zarvo_Parallel::MachSofort(std::function<void()> funktion, Zarvo_QuellOrt) 
   });
   ArbeiterSchleife(&hauptArbeiter);
   hauptArbeiter.stop.store(false, std::memory_order_relaxed);
-  machSofortLaeuft.store(false, std::memory_order_release);
   if (fehler) std::rethrow_exception(fehler);
 }

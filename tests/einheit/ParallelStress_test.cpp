@@ -251,6 +251,7 @@ TEST(ParallelStress, ZufaelligeLastBleibtKonsistent) {
   const uint64_t saat = UmgebungsZahl("MORVELUNT_STRESS_SAAT", uint64_t(std::chrono::steady_clock::now().time_since_epoch().count()));
   const uint64_t sekunden = UmgebungsZahl("MORVELUNT_STRESS_SEKUNDEN", 10);
   printf("Stress: Saat %llu, %llu s\n", (unsigned long long)saat, (unsigned long long)sekunden);
+  fflush(stdout);  // a crash must not take the seed with it
   RecordProperty("saat", std::to_string(saat));
 
   Zarvo_Parallel kern(8);
@@ -266,6 +267,8 @@ TEST(ParallelStress, ZufaelligeLastBleibtKonsistent) {
       Zarvo_Parallel::WarteZaehler leer;
       leer.Warte();
       fadenRunden.fetch_add(1);
+      // Paced: a thread taking the lock exclusively without pause would starve the jobs' readers.
+      std::this_thread::sleep_for(std::chrono::microseconds(100));
     }
   });
 

@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
+#include <new>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -243,7 +247,7 @@ TEST(ParallelAusserhalb, WartenAufAuftragZaehlerUndSperreVonFaedenAus) {
   Zarvo_Parallel::LeseSchreibSperre sperre;
   Zarvo_Parallel::WarteZaehler zaehler;
   zaehler.anzahl = 2;
-  std::atomic<int> leserFertig{0};
+  std::atomic<int> leserDrin{0}, leserFertig{0};
 
   Handle auftrag = kern.StarteParallelAuftrag([&] {
     tor.Warte();
@@ -252,24 +256,30 @@ TEST(ParallelAusserhalb, WartenAufAuftragZaehlerUndSperreVonFaedenAus) {
   for (int i = 0; i < 2; ++i)
     kern.StarteParallelAuftrag([&] {
       Zarvo_GemeinsamWaechter gemeinsam(&sperre);
+      ++leserDrin;
       tor.Warte();
       ++leserFertig;
       gemeinsam.Gib();
       zaehler.Vermindere();
     });
+  while (leserDrin.load() < 2) std::this_thread::yield();
 
-  int sahAuftrag = 0, sahZaehler = 0, sahSperre = 0;
+  int sahAuftrag = 0, sahZaehler = 0, sahSperre = -1;
+  std::atomic<bool> schreiberDrin{false};
   std::thread faden([&] {
     Zarvo_Parallel::WarteAuf(auftrag);
     sahAuftrag = ergebnis;
     zaehler.Warte();
     sahZaehler = leserFertig;
   });
-  std::thread schreiber([&] {
+  std::thread schreiber([&] {  // both readers hold the shared side: this thread blocks
     sperre.SperreExklusiv();
+    schreiberDrin = true;
     sahSperre = leserFertig;
     sperre.GibExklusivFrei();
   });
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_FALSE(schreiberDrin.load()) << "the writer got in while readers held the lock";
   tor.Oeffne();
   Zarvo_Parallel::WarteAuf(auftrag);
   EXPECT_EQ(ergebnis.load(), 42);
@@ -277,8 +287,7 @@ TEST(ParallelAusserhalb, WartenAufAuftragZaehlerUndSperreVonFaedenAus) {
   schreiber.join();
   EXPECT_EQ(sahAuftrag, 42);
   EXPECT_EQ(sahZaehler, 2);
-  // The writer got in before the readers (it came first) or after both released.
-  EXPECT_TRUE(sahSperre == 0 || sahSperre == 2) << sahSperre;
+  EXPECT_EQ(sahSperre, 2);
 }
 
 // --- misuse ------------------------------------------------------------------------------------
@@ -308,6 +317,48 @@ TEST(ParallelMissbrauchDeathTest, SofortFehlerMitKlarerMeldung) {
         kern.MachSofort([] {});
       },
       "MachSofort auf zwei Threads zugleich");
+}
+
+namespace {
+
+size_t BelegterAdressraum() {
+  FILE* datei = fopen("/proc/self/statm", "r");
+  unsigned long seiten = 0;
+  if (datei) {
+    if (fscanf(datei, "%lu", &seiten) != 1) seiten = 0;
+    fclose(datei);
+  }
+  return size_t(seiten) * size_t(sysconf(_SC_PAGESIZE));
+}
+
+// Queued type-1 jobs hold every block of the pool; under an address-space limit the next block
+// cannot be mapped, so creating MachSofort's own job throws. Exits 0 when the core stays usable.
+void MachSofortOhneNeueBloecke() {
+  Zarvo_Parallel kern(1);
+  for (size_t i = 0; i < Zarvo_Parallel::ERSTE_BLOECKE; ++i) kern.StarteHauptAuftrag([] {});
+  rlimit vorher{};
+  getrlimit(RLIMIT_AS, &vorher);
+  rlimit eng = vorher;
+  eng.rlim_cur = BelegterAdressraum() + (1u << 20);
+  setrlimit(RLIMIT_AS, &eng);
+  bool warf = false;
+  try {
+    kern.MachSofort([] {});
+  } catch (const std::bad_alloc&) {
+    warf = true;
+  }
+  setrlimit(RLIMIT_AS, &vorher);
+  if (!warf) _exit(2);
+  bool lief = false;
+  kern.MachSofort([&] { lief = true; });
+  _exit(lief ? 0 : 3);
+}
+
+}  // namespace
+
+TEST(ParallelMissbrauchDeathTest, MachSofortNachFehlgeschlagenerErzeugungWiederNutzbar) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(MachSofortOhneNeueBloecke(), testing::ExitedWithCode(0), "");
 }
 
 TEST(ParallelMissbrauchDeathTest, UngueltigerTypUndZaehlenUnterNull) {
