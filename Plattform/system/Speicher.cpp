@@ -119,21 +119,36 @@ void VirtualFreeStapel(void* anfang) {
   }
 }
 
-void* WaechterBlock(const void* adresse) {
-  const uintptr_t stelle = uintptr_t(adresse);
-  const uintptr_t seite = waechterGroesse.load(std::memory_order_relaxed);
+namespace {
+
+// The block of a batch that holds an address.
+struct Fund {
+  uintptr_t block = 0;            // its start, 0 for none
+  uintptr_t versatz = 0;          // the address's offset in it
+  uintptr_t waechterVersatz = 0;  // where its guard page lies
+};
+
+Fund SucheBlock(uintptr_t stelle) {
   const size_t anzahl = hoechsteAbbildung.load(std::memory_order_acquire);
   for (size_t i = 0; i < anzahl; ++i) {
     const Abbildung& platz = abbildungen[i];
     const uintptr_t anfang = platz.anfang.load(std::memory_order_acquire);
     if (anfang <= WIRD_BELEGT || stelle < anfang || stelle >= platz.ende.load(std::memory_order_relaxed)) continue;
-    const uintptr_t blockGroesse = platz.blockGroesse.load(std::memory_order_relaxed);
-    const uintptr_t versatz = (stelle - anfang) % blockGroesse;
-    const uintptr_t waechter = platz.waechterVersatz.load(std::memory_order_relaxed);
-    if (versatz < waechter || versatz >= waechter + seite) return nullptr;
-    return reinterpret_cast<void*>(stelle - versatz);
+    const uintptr_t versatz = (stelle - anfang) % platz.blockGroesse.load(std::memory_order_relaxed);
+    return {stelle - versatz, versatz, platz.waechterVersatz.load(std::memory_order_relaxed)};
   }
-  return nullptr;
+  return {};
+}
+
+}  // namespace
+
+void* StapelBlock(const void* adresse) { return reinterpret_cast<void*>(SucheBlock(uintptr_t(adresse)).block); }
+
+void* WaechterBlock(const void* adresse) {
+  const Fund fund = SucheBlock(uintptr_t(adresse));
+  const uintptr_t seite = waechterGroesse.load(std::memory_order_relaxed);
+  if (fund.block == 0 || fund.versatz < fund.waechterVersatz || fund.versatz >= fund.waechterVersatz + seite) return nullptr;
+  return reinterpret_cast<void*>(fund.block);
 }
 
 }  // namespace win32

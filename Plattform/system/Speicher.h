@@ -28,6 +28,8 @@ void* VirtualAllocStapel(size_t anzahl, size_t blockGroesse, size_t waechterVers
 // Unmaps a batch returned by VirtualAllocStapel.
 void VirtualFreeStapel(void* anfang);
 
+// The start of the block that holds `adresse`, or null. Async-signal-safe.
+void* StapelBlock(const void* adresse);
 // The start of the block whose guard page holds `adresse`, or null. Async-signal-safe.
 void* WaechterBlock(const void* adresse);
 

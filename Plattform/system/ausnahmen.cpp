@@ -1,5 +1,6 @@
 #include "Plattform/system/ausnahmen.h"
 
+#include "Plattform/system/Speicher.h"
 #include "Plattform/system/kontext.h"
 #include "Plattform/system/symbole.h"
 
@@ -80,9 +81,15 @@ void GibSignalFrei(int signal) {
 
 uintptr_t StapelZeiger(const ucontext_t* zustand) { return uintptr_t(zustand->uc_mcontext.gregs[REG_RSP]); }
 
-uint32_t CodeFuerSegv(const ucontext_t* zustand) {
-  uintptr_t boden = StapelBodenDesFadens();
-  if (boden != 0 && StapelZeiger(zustand) < boden + UEBERLAUF_RAND) return EXCEPTION_STACK_OVERFLOW;
+// A job runs on a stack block of its own, which may lie anywhere below the thread's stack: there
+// only a fault in the block's guard page is an overflow. On the thread's stack it is RSP near
+// or below the stack bottom.
+uint32_t CodeFuerSegv(const siginfo_t* info, const ucontext_t* zustand) {
+  const uintptr_t sp = StapelZeiger(zustand);
+  if (win32::StapelBlock(reinterpret_cast<const void*>(sp)))
+    return win32::WaechterBlock(info->si_addr) ? EXCEPTION_STACK_OVERFLOW : EXCEPTION_ACCESS_VIOLATION;
+  const uintptr_t boden = StapelBodenDesFadens();
+  if (boden != 0 && sp < boden + UEBERLAUF_RAND) return EXCEPTION_STACK_OVERFLOW;
   return EXCEPTION_ACCESS_VIOLATION;
 }
 
@@ -102,7 +109,7 @@ uint32_t CodeFuerFpe(int siCode) {
 
 uint32_t AusnahmeCode(int signal, const siginfo_t* info, const ucontext_t* zustand) {
   switch (signal) {
-    case SIGSEGV: return CodeFuerSegv(zustand);
+    case SIGSEGV: return CodeFuerSegv(info, zustand);
     case SIGBUS: return info->si_code == BUS_ADRALN ? EXCEPTION_DATATYPE_MISALIGNMENT : EXCEPTION_IN_PAGE_ERROR;
     case SIGILL: return info->si_code == ILL_PRVOPC ? EXCEPTION_PRIV_INSTRUCTION : EXCEPTION_ILLEGAL_INSTRUCTION;
     case SIGFPE: return CodeFuerFpe(info->si_code);

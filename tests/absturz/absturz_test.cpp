@@ -7,6 +7,7 @@
 #include "Einstieg.h"
 #include "StackWalker.h"
 #include "Zarvo_AbsturzFilter.h"
+#include "Zarvo_Parallel.h"
 #include "Zarvo_Start.h"
 
 #include <gtest/gtest.h>
@@ -679,6 +680,39 @@ TEST_P(AbsturzSignalCode, NamesTheException) {
 
 INSTANTIATE_TEST_SUITE_P(Faelle, AbsturzSignalCode, testing::ValuesIn(SIGNAL_CODES),
                          [](const testing::TestParamInfo<SignalCode>& info) { return std::string(info.param.name); });
+
+// A job's stack block may lie below the thread's own stack: a fault there is no overflow unless
+// it hits the block's guard page. Type-1 jobs run on the thread inside MachSofort.
+struct AuftragsFall {
+  const char* name;
+  void (*ziel)();
+  const char* ausnahme;
+};
+
+const AuftragsFall AUFTRAGS_FAELLE[] = {
+    {"Nullzeiger", Ziele::SchreibeNullzeiger, "C0000005 ACCESS_VIOLATION"},
+    {"Ueberlauf", Ziele::RekursiereEndlos, "C00000FD STACK_OVERFLOW"},
+};
+
+void PrintTo(const AuftragsFall& fall, std::ostream* aus) { *aus << fall.name; }
+
+class AbsturzImAuftrag : public testing::TestWithParam<AuftragsFall> {};
+
+TEST_P(AbsturzImAuftrag, NamesTheException) {
+  static AuftragsFall fall;
+  fall = GetParam();
+  Ergebnis ergebnis = Gabel::FuehreAus([] {
+    Zarvo_Parallel kern(1);
+    kern.MachSofort([] { Ziele::RufeZiel(fall.ziel); });
+  });
+  EXPECT_TRUE(StirbtAn(ergebnis, SIGSEGV)) << "status " << ergebnis.status << (ergebnis.haengt ? " (hangs)" : "");
+  std::vector<Zeile> bericht = Bericht(ergebnis.log);
+  ASSERT_GE(bericht.size(), 2u) << ergebnis.log;
+  EXPECT_EQ(bericht[1].text, std::string("!Exception code: ") + fall.ausnahme);
+}
+
+INSTANTIATE_TEST_SUITE_P(Faelle, AbsturzImAuftrag, testing::ValuesIn(AUFTRAGS_FAELLE),
+                         [](const testing::TestParamInfo<AuftragsFall>& info) { return std::string(info.param.name); });
 
 TEST(Absturz, ExceptionNamesOutsideTheTableComeFromTheSystemText) {
   EXPECT_STREQ(GibAusnahmeName(0xC0000005), "ACCESS_VIOLATION");
