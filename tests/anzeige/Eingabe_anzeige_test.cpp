@@ -122,6 +122,16 @@ class Befehl {
 
 constexpr double FRIST_SEKUNDEN = 30.0;  // deadlock guard only
 
+// Opening the display right after the previous test closed it fails once in a while on a busy
+// Xvfb ("Failed to open display"): a few tries, then a clear failure.
+bool MitWiederholung(const std::function<bool()>& oeffne) {
+  for (int versuch = 0; versuch < 20; ++versuch) {
+    if (versuch > 0) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    if (oeffne()) return true;
+  }
+  return false;
+}
+
 class EingabeAnzeige : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -130,14 +140,7 @@ class EingabeAnzeige : public ::testing::Test {
     g_log.clear();
     g_glfwFehler.clear();
     glfwSetErrorCallback([](int code, const char* text) { g_glfwFehler.push_back(std::to_string(code) + ": " + text); });
-    // Opening the display right after the previous test closed it failed once in a while on a busy
-    // Xvfb ("Failed to open display"): a few tries, then a clear failure.
-    int geoeffnet = GLFW_FALSE;
-    for (int versuch = 0; versuch < 20 && geoeffnet != GLFW_TRUE; ++versuch) {
-      if (versuch > 0) std::this_thread::sleep_for(std::chrono::milliseconds(100));
-      geoeffnet = glfwInit();
-    }
-    ASSERT_EQ(geoeffnet, GLFW_TRUE) << "no display? " << Liste(g_glfwFehler);
+    ASSERT_TRUE(MitWiederholung([] { return glfwInit() == GLFW_TRUE; })) << "no display? " << Liste(g_glfwFehler);
     glfwWindowHint(GLFW_CLIENT_API, GLFW_NO_API);
     fenster_ = glfwCreateWindow(640, 480, "eingabe_anzeige", nullptr, nullptr);
     ASSERT_NE(fenster_, nullptr) << Liste(g_glfwFehler);
@@ -232,8 +235,7 @@ TEST_F(EingabeAnzeige, KeysGiveTheirScanCodes) {
 class EingabeAnzeigeTotTaste : public EingabeAnzeige {
  protected:
   void SetUp() override {
-    anzeige_ = XOpenDisplay(nullptr);
-    ASSERT_NE(anzeige_, nullptr);
+    ASSERT_TRUE(MitWiederholung([this] { return (anzeige_ = XOpenDisplay(nullptr)) != nullptr; })) << "no display?";
     code_ = FreierTastencode();
     ASSERT_NE(code_, 0) << "no spare keycode";
     SetzeTaste(XK_dead_circumflex);
