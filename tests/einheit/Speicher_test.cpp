@@ -10,6 +10,7 @@
 #include "EigenerOrdner.h"
 #include "LogMitschnitt.h"
 #include "TSpeicher.h"
+#include "WortText.h"
 
 namespace {
 
@@ -229,19 +230,6 @@ TEST(Speicher, LadenUndSpeichern) {
   EXPECT_FALSE(kilo.SpeichereInDatei(ordner.Pfad() / "fehlt" / "x", 0));
 }
 
-namespace {
-// The word text form: eight bytes of head, then six characters per word, first character highest.
-std::string AlsWortText(const std::vector<uint32_t>& worte) {
-  const char* alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-  std::string text = "WORTE:\n\n";
-  for (uint32_t wort : worte) {
-    const uint64_t w = wort;
-    for (int k = 5; k >= 0; --k) text += alphabet[(w >> (6 * k)) & 63];
-    text += (text.size() % 7 == 0) ? "\n" : " ";
-  }
-  return text;
-}
-}  // namespace
 
 TEST(Speicher, WortTextRundlaufUndFehler) {
   EigenerOrdner ordner;

@@ -2,7 +2,7 @@
 
 #include "OggSchreiber.h"
 
-#include <ogg/ogg.h>
+#include "OggSeite.h"
 
 #include <cmath>
 #include <fstream>
@@ -22,12 +22,7 @@ std::vector<unsigned char> Sinus(double sekunden, int kanaele, double frequenz, 
 
 std::vector<unsigned char> MitRate(std::vector<unsigned char> datei, uint32_t rate) {
   // The first page holds only the identification header; its rate is at byte 12 of the packet.
-  ogg_page seite{};
-  seite.header = datei.data();
-  seite.header_len = 27 + datei[26];
-  seite.body = datei.data() + seite.header_len;
-  seite.body_len = 0;
-  for (int i = 0; i < datei[26]; ++i) seite.body_len += datei[27 + size_t(i)];
+  ogg_page seite = OggSeite(datei.data(), datei.size()).value();
   for (int i = 0; i < 4; ++i) seite.body[12 + i] = (unsigned char)(rate >> (8 * i));
   ogg_page_checksum_set(&seite);
   return datei;

@@ -3,15 +3,16 @@
 // The bytes are tried as they are and, when that changes them, with every whole Ogg page's
 // checksum renewed: libogg drops a page whose checksum fails, so without this almost no
 // mutation would reach the decoder and the layer behind it.
+#include "OggSeite.h"
 #include "Plattform/fmod/fmod.h"
 
-#include <ogg/ogg.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -48,26 +49,20 @@ void Pruefe(FMOD::System* system, const std::string& pfad, FMOD_MODE modus) {
 
 // Renews the checksum of every whole page found from the start; true when one changed.
 bool ErneuerePruefsummen(std::vector<uint8_t>& daten) {
-  constexpr size_t KOPF = 27;
   bool geaendert = false;
   size_t pos = 0;
-  while (pos + KOPF <= daten.size()) {
+  while (pos + 4 <= daten.size()) {
     if (std::memcmp(&daten[pos], "OggS", 4) != 0) {
       ++pos;
       continue;
     }
-    const size_t segmente = daten[pos + 26];
-    const size_t kopf = KOPF + segmente;
-    if (pos + kopf > daten.size()) break;
-    size_t koerper = 0;
-    for (size_t i = 0; i < segmente; ++i) koerper += daten[pos + KOPF + i];
-    if (pos + kopf + koerper > daten.size()) break;
-    ogg_page seite{&daten[pos], long(kopf), &daten[pos + kopf], long(koerper)};
+    std::optional<ogg_page> seite = OggSeite(&daten[pos], daten.size() - pos);
+    if (!seite) break;
     uint8_t alt[4];
     std::memcpy(alt, &daten[pos + 22], 4);
-    ogg_page_checksum_set(&seite);
+    ogg_page_checksum_set(&*seite);
     geaendert |= std::memcmp(alt, &daten[pos + 22], 4) != 0;
-    pos += kopf + koerper;
+    pos += size_t(seite->header_len + seite->body_len);
   }
   return geaendert;
 }
