@@ -4,13 +4,12 @@
 
 #include "Zarvo_AlphaZustand.h"
 #include "Zarvo_IndexBuffer.h"
-#include "Zarvo_PixelShader.h"
 #include "Zarvo_Programm.h"
 #include "Zarvo_Screen3D.h"
+#include "Zarvo_ShaderTools.h"
 #include "Zarvo_TiefeZustand.h"
 #include "Zarvo_VertexBuffer.h"
 #include "Zarvo_VertexEingabe.h"
-#include "Zarvo_VertexShader.h"
 #include "Zarvo_ZeichenKontext.h"
 
 namespace {
@@ -95,9 +94,7 @@ struct Gemeinsam {
   Zarvo_VertexEingabe* eingabe = nullptr;
   Zarvo_VertexBuffer* netzVertices = nullptr;
   Zarvo_IndexBuffer* netzIndizes = nullptr;
-  Zarvo_VertexShader* vertexShader = nullptr;
-  Zarvo_PixelShader* pixelShader = nullptr;
-  Zarvo_Programm* programm = nullptr;
+  Zarvo_ShaderPaar shader;
   Zarvo_AlphaZustand* alpha = nullptr;
   Zarvo_TiefeZustand* tiefe = nullptr;
   uint32_t matrixHandle = 0;
@@ -113,13 +110,9 @@ Zarvo_VertexEingabe* ErzeugeEingabe(Zarvo_ZeichenKontext& kontext) {
 }
 
 void ErzeugeProgramm(Zarvo_ZeichenKontext& kontext) {
-  gemeinsam.vertexShader = kontext.ErzeugeVertexShader();
-  gemeinsam.vertexShader->UebersetzeAusString(VERTEX_SHADER, {}, false);
-  gemeinsam.pixelShader = kontext.ErzeugePixelShader();
-  gemeinsam.pixelShader->UebersetzeAusString(PIXEL_SHADER, {}, false);
-  gemeinsam.programm = kontext.ErzeugeProgramm(gemeinsam.eingabe, gemeinsam.vertexShader, gemeinsam.pixelShader);
-  gemeinsam.matrixHandle = gemeinsam.programm->GibKonstante("gMatrix");
-  gemeinsam.bildGroesseHandle = gemeinsam.programm->GibKonstante("gBildGroesse");
+  gemeinsam.shader = Zarvo_ShaderTools::ErzeugeProgrammAusText(kontext, gemeinsam.eingabe, VERTEX_SHADER, PIXEL_SHADER);
+  gemeinsam.matrixHandle = gemeinsam.shader.programm->GibKonstante("gMatrix");
+  gemeinsam.bildGroesseHandle = gemeinsam.shader.programm->GibKonstante("gBildGroesse");
 }
 
 // a * b for 4 x 4 matrices stored row by row.
@@ -164,7 +157,7 @@ void Zarvo_LinienStapel::ZeichneLinien(const float sicht[16], const float projek
   if (linien.empty() || kontext == nullptr || instanzBuffer == nullptr) return;
   float matrix[16];
   Multipliziere(projektion, sicht, matrix);
-  kontext->SetProgramm(gemeinsam.programm);
+  kontext->SetProgramm(gemeinsam.shader.programm);
   kontext->SetProgrammKonstante(gemeinsam.matrixHandle, matrix);
   kontext->SetProgrammKonstante(gemeinsam.bildGroesseHandle, 2.0f / float(kontext->zielBreite), 2.0f / float(kontext->zielHoehe));
   kontext->SetTiefeZustand(gemeinsam.tiefe);
@@ -197,10 +190,9 @@ void Zarvo_LinienStapel::ErzeugeGemeinsameResourcen() {
 void Zarvo_LinienStapel::GibGemeinsameResourcenFrei() {
   if (gemeinsam.referenzen == 0 || --gemeinsam.referenzen > 0) return;
   if (Zarvo_ZeichenKontext* kontext = Zarvo_Screen3D::GibZeichenKontext()) {
-    // The program before what it binds.
+    Zarvo_ShaderTools::GibFrei(*kontext, gemeinsam.shader);
     for (Zarvo_BasisObjekt* objekt : std::initializer_list<Zarvo_BasisObjekt*>{
-             gemeinsam.programm, gemeinsam.vertexShader, gemeinsam.pixelShader, gemeinsam.eingabe, gemeinsam.netzVertices,
-             gemeinsam.netzIndizes, gemeinsam.alpha, gemeinsam.tiefe})
+             gemeinsam.eingabe, gemeinsam.netzVertices, gemeinsam.netzIndizes, gemeinsam.alpha, gemeinsam.tiefe})
       kontext->GibFrei(objekt);
   }
   gemeinsam = {};

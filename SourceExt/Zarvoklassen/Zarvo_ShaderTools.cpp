@@ -7,6 +7,7 @@
 #include "Zarvo_Log.h"
 #include "Zarvo_Start.h"
 #include "Zarvo_PixelShader.h"
+#include "Zarvo_Programm.h"
 #include "Zarvo_VertexShader.h"
 #include "Zarvo_ZeichenKontext.h"
 
@@ -49,4 +50,21 @@ Zarvo_PixelShader* Zarvo_ShaderTools::ErzeugePixelShaderAusDatei(Zarvo_ZeichenKo
                                                                  const Zarvo_ShaderDefines& defines) {
   return LadeShader(kontext, datei, defines, "PixelShader", "Zarvo_ShaderTools::ErzeugePixelShaderAusDatei", 34,
                     &Zarvo_ZeichenKontext::ErzeugePixelShader);
+}
+
+Zarvo_ShaderPaar Zarvo_ShaderTools::ErzeugeProgrammAusText(Zarvo_ZeichenKontext& kontext, Zarvo_VertexEingabe* eingabe,
+                                                           const char* vertexShader, const char* pixelShader) {
+  Zarvo_ShaderPaar paar;
+  paar.vertexShader = kontext.ErzeugeVertexShader();
+  paar.vertexShader->UebersetzeAusString(vertexShader, {}, false);
+  paar.pixelShader = kontext.ErzeugePixelShader();
+  paar.pixelShader->UebersetzeAusString(pixelShader, {}, false);
+  paar.programm = kontext.ErzeugeProgramm(eingabe, paar.vertexShader, paar.pixelShader);
+  return paar;
+}
+
+void Zarvo_ShaderTools::GibFrei(Zarvo_ZeichenKontext& kontext, const Zarvo_ShaderPaar& paar) {
+  kontext.GibFrei(paar.programm);
+  kontext.GibFrei(paar.pixelShader);
+  kontext.GibFrei(paar.vertexShader);
 }

@@ -1,5 +1,5 @@
 #pragma once
-// Shaders from dialect files.
+// Shaders from dialect files, and programs from dialect text.
 #include <string>
 
 #include "Zarvo_HighLevelShaderBasis.h"
@@ -7,6 +7,15 @@
 class Zarvo_ZeichenKontext;
 class Zarvo_VertexShader;
 class Zarvo_PixelShader;
+class Zarvo_Programm;
+class Zarvo_VertexEingabe;
+
+// A program with the two shaders it was linked from.
+struct Zarvo_ShaderPaar {
+  Zarvo_VertexShader* vertexShader = nullptr;
+  Zarvo_PixelShader* pixelShader = nullptr;
+  Zarvo_Programm* programm = nullptr;
+};
 
 class Zarvo_ShaderTools {
  public:
@@ -15,4 +24,9 @@ class Zarvo_ShaderTools {
                                                          const Zarvo_ShaderDefines& defines);
   static Zarvo_PixelShader* ErzeugePixelShaderAusDatei(Zarvo_ZeichenKontext& kontext, const std::string& datei,
                                                        const Zarvo_ShaderDefines& defines);
+  // Both shaders compiled from dialect text without defines, and the program linking them to `eingabe`.
+  static Zarvo_ShaderPaar ErzeugeProgrammAusText(Zarvo_ZeichenKontext& kontext, Zarvo_VertexEingabe* eingabe,
+                                                 const char* vertexShader, const char* pixelShader);
+  // The program before the shaders it binds.
+  static void GibFrei(Zarvo_ZeichenKontext& kontext, const Zarvo_ShaderPaar& paar);
 };

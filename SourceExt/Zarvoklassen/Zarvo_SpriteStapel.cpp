@@ -4,15 +4,14 @@
 
 #include "Zarvo_AlphaZustand.h"
 #include "Zarvo_IndexBuffer.h"
-#include "Zarvo_PixelShader.h"
 #include "Zarvo_Programm.h"
 #include "Zarvo_Sampler.h"
 #include "Zarvo_Screen3D.h"
+#include "Zarvo_ShaderTools.h"
 #include "Zarvo_TexturAtlas.h"
 #include "Zarvo_Textur.h"
 #include "Zarvo_VertexBuffer.h"
 #include "Zarvo_VertexEingabe.h"
-#include "Zarvo_VertexShader.h"
 #include "Zarvo_ZeichenKontext.h"
 
 namespace {
@@ -94,9 +93,7 @@ constexpr uint32_t FLOAT3 = 2;
 constexpr uint32_t FLOAT4 = 3;
 
 struct SpriteProgramm {
-  Zarvo_VertexShader* vertexShader = nullptr;
-  Zarvo_PixelShader* pixelShader = nullptr;
-  Zarvo_Programm* programm = nullptr;
+  Zarvo_ShaderPaar shader;
   uint32_t quellGroesse = 0;
   uint32_t zielGroesse = 0;
   uint32_t textur = 0;
@@ -131,14 +128,11 @@ Zarvo_VertexEingabe* BaueEingabe(Zarvo_ZeichenKontext& kontext) {
 
 SpriteProgramm BaueProgramm(Zarvo_ZeichenKontext& kontext, Zarvo_VertexEingabe* eingabe, bool normalKarte) {
   SpriteProgramm p;
-  p.vertexShader = kontext.ErzeugeVertexShader();
-  p.vertexShader->UebersetzeAusString(Zarvo_SpriteStapel::VertexShaderQuelle(normalKarte), {}, false);
-  p.pixelShader = kontext.ErzeugePixelShader();
-  p.pixelShader->UebersetzeAusString(Zarvo_SpriteStapel::PixelShaderQuelle(normalKarte), {}, false);
-  p.programm = kontext.ErzeugeProgramm(eingabe, p.vertexShader, p.pixelShader);
-  p.quellGroesse = p.programm->GibKonstante("gQuellGroesse");
-  p.zielGroesse = p.programm->GibKonstante("gZielGroesse");
-  p.textur = p.programm->GibSampler("Textur");
+  p.shader = Zarvo_ShaderTools::ErzeugeProgrammAusText(kontext, eingabe, Zarvo_SpriteStapel::VertexShaderQuelle(normalKarte),
+                                                       Zarvo_SpriteStapel::PixelShaderQuelle(normalKarte));
+  p.quellGroesse = p.shader.programm->GibKonstante("gQuellGroesse");
+  p.zielGroesse = p.shader.programm->GibKonstante("gZielGroesse");
+  p.textur = p.shader.programm->GibSampler("Textur");
   return p;
 }
 
@@ -157,12 +151,6 @@ void LegeGemeinsameAn(Zarvo_ZeichenKontext& kontext) {
   sampler.adresse = 0x15;  // clamp U, V, W
   sampler.maxAnisotropie = 16;
   g.sampler = kontext.ErzeugeSampler(sampler);
-}
-
-void GibProgrammFrei(Zarvo_ZeichenKontext& kontext, const SpriteProgramm& p) {
-  kontext.GibFrei(p.programm);
-  kontext.GibFrei(p.pixelShader);
-  kontext.GibFrei(p.vertexShader);
 }
 
 // The set, made now when a batch exists but none was made for lack of a drawing context.
@@ -191,8 +179,8 @@ void Zarvo_SpriteStapel::GibGemeinsameResourcenFrei() {
     kontext->GibFrei(g.alpha);
     kontext->GibFrei(g.quadIndizes);
     kontext->GibFrei(g.quad);
-    GibProgrammFrei(*kontext, g.normalKarte);
-    GibProgrammFrei(*kontext, g.einfach);
+    Zarvo_ShaderTools::GibFrei(*kontext, g.normalKarte.shader);
+    Zarvo_ShaderTools::GibFrei(*kontext, g.einfach.shader);
     kontext->GibFrei(g.eingabe);
   }
   g = {};
@@ -235,7 +223,7 @@ bool Zarvo_SpriteStapel::StarteZeichnen(Zarvo_Textur* textur, bool normalKarte) 
   if (textur == nullptr || kontext == nullptr || !SichereGemeinsame(*kontext)) return false;
   const GemeinsameResourcen& g = g_gemeinsam;
   const SpriteProgramm& p = normalKarte ? g.normalKarte : g.einfach;
-  kontext->SetProgramm(p.programm);
+  kontext->SetProgramm(p.shader.programm);
   kontext->SetTextur(p.textur, g.sampler, textur);
   kontext->SetProgrammKonstante(p.quellGroesse, 1.0f / float(textur->breite), 1.0f / float(textur->hoehe));
   kontext->SetProgrammKonstante(p.zielGroesse, 1.0f / float(kontext->zielBreite), 1.0f / float(kontext->zielHoehe));
