@@ -661,6 +661,15 @@ const SignalCode SIGNAL_CODES[] = {
 
 void PrintTo(const SignalCode& fall, std::ostream* aus) { *aus << fall.name; }
 
+// Death by `signal` with a report whose exception line names `ausnahme`.
+void PruefeTodUndCode(const Ergebnis& ergebnis, int signal, const char* ausnahme) {
+  EXPECT_TRUE(StirbtAn(ergebnis, signal)) << "status " << ergebnis.status << (ergebnis.haengt ? " (hangs)" : "");
+  std::vector<Zeile> bericht = Bericht(ergebnis.log);
+  ASSERT_GE(bericht.size(), 2u) << ergebnis.log;
+  EXPECT_EQ(bericht[1].text, std::string("!Exception code: ") + ausnahme);
+}
+
+
 class AbsturzSignalCode : public testing::TestWithParam<SignalCode> {};
 
 TEST_P(AbsturzSignalCode, NamesTheException) {
@@ -672,10 +681,7 @@ TEST_P(AbsturzSignalCode, NamesTheException) {
     info.si_code = fall.siCode;
     syscall(SYS_rt_tgsigqueueinfo, getpid(), gettid(), fall.signal, &info);
   });
-  EXPECT_TRUE(StirbtAn(ergebnis, fall.signal)) << "status " << ergebnis.status << (ergebnis.haengt ? " (hangs)" : "");
-  std::vector<Zeile> bericht = Bericht(ergebnis.log);
-  ASSERT_GE(bericht.size(), 2u) << ergebnis.log;
-  EXPECT_EQ(bericht[1].text, std::string("!Exception code: ") + fall.ausnahme);
+  PruefeTodUndCode(ergebnis, fall.signal, fall.ausnahme);
 }
 
 INSTANTIATE_TEST_SUITE_P(Faelle, AbsturzSignalCode, testing::ValuesIn(SIGNAL_CODES),
@@ -705,10 +711,7 @@ TEST_P(AbsturzImAuftrag, NamesTheException) {
     Zarvo_Parallel kern(1);
     kern.MachSofort([] { Ziele::RufeZiel(fall.ziel); });
   });
-  EXPECT_TRUE(StirbtAn(ergebnis, SIGSEGV)) << "status " << ergebnis.status << (ergebnis.haengt ? " (hangs)" : "");
-  std::vector<Zeile> bericht = Bericht(ergebnis.log);
-  ASSERT_GE(bericht.size(), 2u) << ergebnis.log;
-  EXPECT_EQ(bericht[1].text, std::string("!Exception code: ") + fall.ausnahme);
+  PruefeTodUndCode(ergebnis, SIGSEGV, fall.ausnahme);
 }
 
 INSTANTIATE_TEST_SUITE_P(Faelle, AbsturzImAuftrag, testing::ValuesIn(AUFTRAGS_FAELLE),
