@@ -215,7 +215,9 @@ TEST_F(Zeile, JedeBearbeitungAnJederStelleBleibtImText) {
                        std::to_string(e.wert));
           EXPECT_EQ(zeile->Laenge(), Gui::ZaehleCodepunkte(zeile->GibText()));
           EXPECT_LE(zeile->Cursor(), zeile->Laenge());
-          if (!e.taste && behandelt) EXPECT_EQ(zeile->Laenge(), laengeVorher + 1) << "a typed character is one code point";
+          if (!e.taste && behandelt) {
+            EXPECT_EQ(zeile->Laenge(), laengeVorher + 1) << "a typed character is one code point";
+          }
           zeile->LoescheZeichen(cursor, 1);
           EXPECT_EQ(zeile->Laenge(), Gui::ZaehleCodepunkte(zeile->GibText()));
           EXPECT_LE(zeile->Cursor(), zeile->Laenge());
@@ -540,7 +542,9 @@ TEST_F(Tooltip, BesitzerAbgehaengtWartendGezeigtVerblassend) {
     EXPECT_EQ(s.o->HinweisZustand(), Gui::Oberflaeche::HINWEIS_KEINER);
     EXPECT_EQ(s.o->HinweisBesitzer(), nullptr);
     EXPECT_EQ(s.Sichtbarer(), verblassend) << "a shown one goes at once, a fading one fades on";
-    if (verblassend) EXPECT_EQ(verblassend->Besitzer(), nullptr);
+    if (verblassend) {
+      EXPECT_EQ(verblassend->Besitzer(), nullptr);
+    }
     SchweifLeser leser;
     Gui::ZeichneOberflaeche(*s.o, leser);
     EXPECT_EQ(leser.hinweise, phase == 2 ? 1 : 0);

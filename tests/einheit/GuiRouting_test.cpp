@@ -126,10 +126,10 @@ struct TastenFall {
   const char* name;
   void (*aufbau)(TastenSzene&);
   std::vector<Schritt_> schritte;
-  std::optional<Wer> fokus;
-  std::optional<Wer> hover;
-  std::optional<bool> eingefroren;
-  std::optional<std::string> text;
+  std::optional<Wer> fokus{};
+  std::optional<Wer> hover{};
+  std::optional<bool> eingefroren{};
+  std::optional<std::string> text{};
   int klicksA = 0, klicksB = 0, klicksC = 0, bestaetigt = 0;
 };
 
@@ -210,10 +210,18 @@ TEST_P(Tastencodes, Wirkung) {
     if (schritt.zustand == 0) s.Maus(schritt.maus);
     else s.o->VerarbeiteTaste(schritt.code, schritt.zustand);
   }
-  if (fall.fokus) EXPECT_EQ(s.o->Fokus(), Zeiger(s, *fall.fokus)) << "focus";
-  if (fall.hover) EXPECT_EQ(s.o->Hover(), Zeiger(s, *fall.hover)) << "hover";
-  if (fall.eingefroren) EXPECT_EQ(s.o->HoverEingefroren(), *fall.eingefroren);
-  if (fall.text) EXPECT_EQ(s.zeile->GibText(), *fall.text);
+  if (fall.fokus) {
+    EXPECT_EQ(s.o->Fokus(), Zeiger(s, *fall.fokus)) << "focus";
+  }
+  if (fall.hover) {
+    EXPECT_EQ(s.o->Hover(), Zeiger(s, *fall.hover)) << "hover";
+  }
+  if (fall.eingefroren) {
+    EXPECT_EQ(s.o->HoverEingefroren(), *fall.eingefroren);
+  }
+  if (fall.text) {
+    EXPECT_EQ(s.zeile->GibText(), *fall.text);
+  }
   EXPECT_EQ(s.klicksA, fall.klicksA);
   EXPECT_EQ(s.klicksB, fall.klicksB);
   EXPECT_EQ(s.klicksC, fall.klicksC);
