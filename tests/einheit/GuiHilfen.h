@@ -25,6 +25,18 @@ inline void Schritt(float sekunden) { g_Zeit.Fortschreiten(SekundenAlsTicks(seku
 // The smallest step that runs a task due now (the deferred layout).
 inline void EinTick() { g_Zeit.Fortschreiten(1); }
 
+// A container at a place and of a fixed size, added to `vater`.
+inline Gui::VaterBasis* NeueSeite(Gui::VaterBasis& vater, BVektor3<float> position, BVektor3<float> groesse) {
+  auto* seite = new Gui::VaterBasis();
+  seite->SetPosition(position, false);
+  seite->SetGroesse(groesse, false);
+  vater.FuegeHinzu(seite);
+  return seite;
+}
+
+// The centre of a widget in surface coordinates.
+inline BVektor3<float> Mitte(const Gui::Basis& w) { return w.AbsolutePosition() + w.GespeicherteGroesse() * 0.5f; }
+
 // A modal container, as the game's pause page and object dialog are.
 class ModalSeite : public Gui::VaterBasis {
  public:

@@ -480,11 +480,9 @@ class SchweifLeser : public Gui::Renderer {
 
 struct HinweisSzene {
   std::unique_ptr<Gui::Oberflaeche> o = NeueOberflaeche(800, 600);
-  Gui::VaterBasis* seite = new Gui::VaterBasis();
+  Gui::VaterBasis* seite = NeueSeite(*o, {0, 0, 0}, {800, 600, 0});
   Gui::Button* besitzer = new Gui::Button("b");
   HinweisSzene() {
-    seite->SetGroesse({800, 600, 0}, false);
-    o->FuegeHinzu(seite);
     besitzer->SetGroesse({100, 40, 0}, false);
     besitzer->hinweisText = "Tipp";
     seite->FuegeHinzu(besitzer);

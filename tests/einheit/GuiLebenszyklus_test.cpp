@@ -39,6 +39,17 @@ size_t Hinweise(const Gui::VaterBasis& c) {
   return n;
 }
 
+// A 100 x 40 button at (x, 0) with a tooltip text and a hotkey.
+Gui::Button* HinweisButton(Gui::VaterBasis& vater, const char* name, float x, const char* hinweis, uint64_t taste) {
+  auto* b = new Gui::Button(name);
+  b->SetGroesse({100, 40, 0}, false);
+  b->SetPosition({x, 0, 0}, false);
+  b->hinweisText = hinweis;
+  b->SetTaste(taste);
+  vater.FuegeHinzu(b);
+  return b;
+}
+
 using Lebenszyklus = GuiTest;
 
 TEST_F(Lebenszyklus, KindWechseltZwischenContainernUndEntfernenGibtEsZurueck) {
@@ -121,16 +132,10 @@ TEST_F(Lebenszyklus, AbhaengenVergisstFokusHoverTastenUndHinweis) {
   for (bool gezeigt : {false, true}) {
     SCOPED_TRACE(gezeigt ? "shown tooltip" : "pending tooltip");
     auto o = NeueOberflaeche(400, 300);
-    auto* seite = new Gui::VaterBasis();
-    seite->SetGroesse({400, 300, 0}, false);
-    o->FuegeHinzu(seite);
-    auto* b = new Gui::Button("b");
-    b->SetGroesse({100, 40, 0}, false);
-    b->hinweisText = "Tipp";
-    b->SetTaste(16);
+    Gui::VaterBasis* seite = NeueSeite(*o, {0, 0, 0}, {400, 300, 0});
+    Gui::Button* b = HinweisButton(*seite, "b", 0, "Tipp", 16);
     int fokusAufrufe = 0;
     b->beiFokusWechsel = [&](bool) { ++fokusAufrufe; };
-    seite->FuegeHinzu(b);
     b->SetTaste(17);
     o->RegistriereTaste(30, b);
     EinTick();
@@ -291,20 +296,9 @@ TEST_F(Aufgaben, OberflaecheNimmtAlleTimerMit) {
     int zerstoert = 0;
     {
       auto o = NeueOberflaeche(400, 300);
-      auto* seite = new Gui::VaterBasis();
-      seite->SetGroesse({400, 300, 0}, false);
-      o->FuegeHinzu(seite);
-      auto* a = new Gui::Button("a");
-      a->SetGroesse({100, 40, 0}, false);
-      a->hinweisText = "A";
-      a->SetTaste(16);
-      auto* b = new Gui::Button("b");
-      b->SetGroesse({100, 40, 0}, false);
-      b->SetPosition({200, 0, 0}, false);
-      b->hinweisText = "B";
-      b->SetTaste(16);
-      seite->FuegeHinzu(a);
-      seite->FuegeHinzu(b);
+      Gui::VaterBasis* seite = NeueSeite(*o, {0, 0, 0}, {400, 300, 0});
+      Gui::Button* a = HinweisButton(*seite, "a", 0, "A", 16);
+      Gui::Button* b = HinweisButton(*seite, "b", 200, "B", 16);
       EinTick();
       o->SetMausPosition({10, 10, 0});
       Schritt(0.51f);

@@ -8,6 +8,7 @@
 #include "Button.h"
 #include "EingabeZeile.h"
 #include "GuiAufzeichner.h"
+#include "GuiBaum.h"
 #include "GuiHilfen.h"
 #include "Seite.h"
 #include "ZahlEingabe.h"
@@ -47,13 +48,6 @@ std::string Name(Opfer o) {
   return namen[int(o)];
 }
 
-bool ImBaum(const Gui::Basis& wurzel, const Gui::Basis* w) {
-  if (&wurzel == w) return true;
-  if (auto* c = dynamic_cast<const Gui::VaterBasis*>(&wurzel))
-    for (const Gui::Basis* k : c->Kinder())
-      if (ImBaum(*k, w)) return true;
-  return false;
-}
 
 class Loeschen : public GuiTest, public ::testing::WithParamInterface<LoeschFall> {};
 
@@ -144,31 +138,23 @@ TEST_P(Loeschen, WaehrendDerVerteilung) {
       o->SetMausPosition(mitteLaufend);
       break;
     case Weg::HINWEIS_DAVOR:
-      o->VernichteKomponenteNachZeit(ziel, 0.5f);
-      o->SetMausPosition(mitteLaufend);
-      opfer = nullptr;
-      Schritt(0.51f);
-      break;
     case Weg::HINWEIS_DANACH:
-      o->SetMausPosition(mitteLaufend);
-      o->VernichteKomponenteNachZeit(ziel, 0.5f);
-      opfer = nullptr;
-      Schritt(0.51f);
-      break;
     case Weg::LAYOUT_DAVOR:
-      o->SetFokus(fokus);
-      o->VernichteKomponenteNachZeit(ziel, 0);
-      o->OrdneNeu();
+    case Weg::LAYOUT_DANACH: {
+      // The victim's delayed destruction falls due in the same clock step as the task, added
+      // before or after it.
+      const bool hinweis = fall.weg == Weg::HINWEIS_DAVOR || fall.weg == Weg::HINWEIS_DANACH;
+      const bool davor = fall.weg == Weg::HINWEIS_DAVOR || fall.weg == Weg::LAYOUT_DAVOR;
+      const float verzoegerung = hinweis ? 0.5f : 0;
+      if (!hinweis) o->SetFokus(fokus);
+      if (davor) o->VernichteKomponenteNachZeit(ziel, verzoegerung);
+      if (hinweis) o->SetMausPosition(mitteLaufend);
+      else o->OrdneNeu();
+      if (!davor) o->VernichteKomponenteNachZeit(ziel, verzoegerung);
       opfer = nullptr;
-      EinTick();
+      Schritt(verzoegerung + 0.01f);
       break;
-    case Weg::LAYOUT_DANACH:
-      o->SetFokus(fokus);
-      o->OrdneNeu();
-      o->VernichteKomponenteNachZeit(ziel, 0);
-      opfer = nullptr;
-      EinTick();
-      break;
+    }
   }
   ASSERT_EQ(opfer, nullptr) << "the callback ran";
   EXPECT_FALSE(ImBaum(*o, ziel));

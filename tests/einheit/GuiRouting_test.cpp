@@ -63,15 +63,6 @@ Gui::Button* NeuerButton(Gui::VaterBasis& vater, const char* name, BVektor3<floa
   return b;
 }
 
-Gui::VaterBasis* NeueSeite(Gui::VaterBasis& vater, BVektor3<float> position, BVektor3<float> groesse) {
-  auto* seite = new Gui::VaterBasis();
-  seite->SetPosition(position, false);
-  seite->SetGroesse(groesse, false);
-  vater.FuegeHinzu(seite);
-  return seite;
-}
-
-BVektor3<float> Mitte(const Gui::Basis& w) { return w.AbsolutePosition() + w.GespeicherteGroesse() * 0.5f; }
 
 // ---- Key codes ----------------------------------------------------------------------------------
 

@@ -14,6 +14,7 @@
 #include "Button.h"
 #include "EingabeZeile.h"
 #include "FuzzLog.h"
+#include "GuiBaum.h"
 #include "GuiSkript.h"
 #include "Hinweis.h"
 #include "Oberflaeche.h"
@@ -173,13 +174,6 @@ struct Welt {
   }
 };
 
-bool ImBaum(const Gui::Basis& wurzel, const Gui::Basis* gesucht) {
-  if (&wurzel == gesucht) return true;
-  if (auto* c = dynamic_cast<const Gui::VaterBasis*>(&wurzel))
-    for (const Gui::Basis* k : c->Kinder())
-      if (ImBaum(*k, gesucht)) return true;
-  return false;
-}
 
 void PruefeZeile(const Gui::EingabeZeile* z) {
   if (!z) return;
