@@ -73,8 +73,6 @@ class Oberflaeche : public VaterBasis {
   void TaueHoverAuf();
   // Moves the focus in the direction of an arrow code (261-264).
   void BewegeFokus(uint64_t code);
-  // Detaching: forgets the widget as focus, hover, hotkey and tooltip owner.
-  void VergissKomponente(Basis& komponente);
 
   const BVektor3<float>& MausPosition() const { return mausPosition; }
   const BVektor3<float>& MausDelta() const { return mausDelta; }
@@ -97,6 +95,11 @@ class Oberflaeche : public VaterBasis {
   void SetGuiSkalierung(float skalierung);
 
  private:
+  friend class Basis;  // detaching a widget calls VergissKomponente
+
+  // Forgets a detached widget as focus, hover, hotkey widget and tooltip owner (no focus event);
+  // a shown tooltip it owns is destroyed, a pending one cancelled, fading ones lose their owner.
+  void VergissKomponente(Basis& komponente);
   void VerteileAb(Basis* start, BasisEreignis& ereignis);
   void PruefeFokus();
   bool IstDoppelKlick(uint64_t code) const;
