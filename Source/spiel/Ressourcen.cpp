@@ -119,7 +119,7 @@ Vektor FormeStein(Vektor p) {
   return {q.x + Bruchteil(h1) * 0.02f, q.y + Bruchteil(h2) * 0.02f, q.z + Bruchteil(h3) * 0.02f};
 }
 
-void BaueSteinGitter(std::vector<WeltVertex>& vertices, std::vector<uint32_t>& indizes) {
+void BaueKasten(std::vector<WeltVertex>& vertices, std::vector<uint32_t>& indizes) {
   for (uint32_t f = 0; f < 6; ++f) {
     const Vektor n = AufHalbeAusdehnung(STEIN_FLAECHEN[f].n), a = AufHalbeAusdehnung(STEIN_FLAECHEN[f].a),
                  b = AufHalbeAusdehnung(STEIN_FLAECHEN[f].b);
@@ -127,7 +127,7 @@ void BaueSteinGitter(std::vector<WeltVertex>& vertices, std::vector<uint32_t>& i
     for (int j = 0; j < STEIN_RASTER; ++j)
       for (int i = 0; i < STEIN_RASTER; ++i) {
         const float s = 2 * (float(i) * STEIN_SCHRITT) - 1, t = 2 * (float(j) * STEIN_SCHRITT) - 1;
-        const Vektor p = FormeStein((s * a + n) + t * b);
+        const Vektor p = (s * a + n) + t * b;
         vertices.push_back({p.x, p.y, p.z, (float(i) * STEIN_SCHRITT + float(f % 3)) * 0.328125f,
                             (float(j) * STEIN_SCHRITT + float(f / 3)) * 0.5f, 0});
       }
@@ -226,9 +226,23 @@ void ModellEintrag::GibTexturenFrei() {
   farbe = normale = nullptr;
 }
 
+Gitter Ressourcen::SteinKasten() {
+  Gitter kasten;
+  BaueKasten(kasten.vertices, kasten.indizes);
+  return kasten;
+}
+
 SteinDaten Ressourcen::BaueStein(int (*zufall)()) {
   SteinDaten stein;
-  BaueSteinGitter(stein.vertices, stein.indizes);
+  Gitter kasten = SteinKasten();
+  for (WeltVertex& v : kasten.vertices) {
+    const Vektor p = FormeStein({v.x, v.y, v.z});
+    v.x = p.x;
+    v.y = p.y;
+    v.z = p.z;
+  }
+  stein.vertices = std::move(kasten.vertices);
+  stein.indizes = std::move(kasten.indizes);
   stein.farbe = Zarvo_Bild(STEIN_KANTE, STEIN_KANTE, PXFMT_A8R8G8B8, 0);
   FaerbeStein(stein.farbe, zufall);
   stein.normale = Zarvo_Bild(STEIN_KANTE, STEIN_KANTE, PXFMT_A8R8G8B8, 0);

@@ -43,6 +43,12 @@ struct ModellEintrag {
   Zarvo_ZeichenKontext* kontext = nullptr;
 };
 
+// A mesh on the CPU.
+struct Gitter {
+  std::vector<WeltVertex> vertices;
+  std::vector<uint32_t> indizes;
+};
+
 // The stone block on the CPU: its mesh and both 64 x 64 images with their mip chains.
 struct SteinDaten {
   std::vector<WeltVertex> vertices;
@@ -71,6 +77,9 @@ class Ressourcen {
 
   // The stone's vertices, indices and images; `zufall` (0..32767) gives one colour per pixel.
   static SteinDaten BaueStein(int (*zufall)() = win32::rand);
+  // The box the stone is shaped from: 7 x 7 vertices per face, each triangle wound along its
+  // face's outward normal. The stone moves each vertex by its position alone.
+  static Gitter SteinKasten();
   // The stone uploaded to the screen's drawing context.
   static ModellEintrag ErzeugeSteinModell();
 
