@@ -3,11 +3,12 @@
 // - a TrueType font (head, hhea, maxp, hmtx, loca, glyf, cmap format 4, post; under 500 bytes)
 //   of three rectangular glyphs at 1000 units per em: glyph 0 a box, 'A' a rectangle, 'B' from
 //   -200 to 1200 units high (18 rows, bearing y 15 at 12 px). Optionally without a cmap, so that
-//   no code point maps to a glyph;
+//   no code point maps to a glyph, or with other rectangles;
 // - a bitmap font of one glyph ('A', 8 x 8) in BDF text, which FreeType opens as not scalable.
 // Tests and the fuzz seed program share them.
 #include <cstdint>
 #include <initializer_list>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -99,9 +100,9 @@ inline std::vector<uint8_t> MaximalProfil() {
   return s.bytes;
 }
 
-inline std::vector<uint8_t> HorizontalMetriken() {
+inline std::vector<uint8_t> HorizontalMetriken(std::span<const Glyphe, ANZAHL> glyphen) {
   Schreiber s;
-  for (const Glyphe& g : GLYPHEN) {
+  for (const Glyphe& g : glyphen) {
     s.U16(g.vorschub);
     s.I16(g.xMin);
   }
@@ -143,11 +144,11 @@ inline std::vector<uint8_t> NamenTabelle() {
   return s.bytes;
 }
 
-// The font file, tables in tag order, each at a 4-byte boundary.
-inline std::vector<uint8_t> Baue(bool mitZeichenTabelle = true) {
+// The font file, tables in tag order, each at a 4-byte boundary; the glyphs may be replaced.
+inline std::vector<uint8_t> Baue(bool mitZeichenTabelle = true, std::span<const Glyphe, ANZAHL> glyphen = GLYPHEN) {
   std::vector<uint8_t> glyf, loca;
   Schreiber l;
-  for (const Glyphe& g : GLYPHEN) {
+  for (const Glyphe& g : glyphen) {
     l.U16(uint16_t(glyf.size() / 2));
     const std::vector<uint8_t> d = GlyphDaten(g);
     glyf.insert(glyf.end(), d.begin(), d.end());
@@ -163,7 +164,7 @@ inline std::vector<uint8_t> Baue(bool mitZeichenTabelle = true) {
   tabellen.push_back({"glyf", glyf});
   tabellen.push_back({"head", Kopf()});
   tabellen.push_back({"hhea", HorizontalKopf()});
-  tabellen.push_back({"hmtx", HorizontalMetriken()});
+  tabellen.push_back({"hmtx", HorizontalMetriken(glyphen)});
   tabellen.push_back({"loca", loca});
   tabellen.push_back({"maxp", MaximalProfil()});
   tabellen.push_back({"post", NamenTabelle()});

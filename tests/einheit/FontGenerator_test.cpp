@@ -3,6 +3,8 @@
 // with their lines and exceptions, and the shipped files.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
@@ -42,6 +44,13 @@ uint32_t AtlasPixel(const Zarvo_Font3D& font, uint32_t zeichen, uint64_t x, uint
   uint32_t p;
   std::memcpy(&p, font.Glyphen().Bild().Pixel() + (e->y + y) * font.Glyphen().Bild().Zeilenbytes() + 4 * (e->x + x), 4);
   return p;
+}
+
+// The process's peak resident memory.
+long SpitzenSpeicherKiB() {
+  rusage nutzung{};
+  getrusage(RUSAGE_SELF, &nutzung);
+  return nutzung.ru_maxrss;
 }
 
 uint64_t LebendeGlyphen(const Zarvo_Font3D& font) {
@@ -183,6 +192,19 @@ TEST(FontGenerator, GroessenAmRand) {
     EXPECT_EQ(font->NativeHoehe(), float(groesse));
     EXPECT_TRUE(font->HatGlyphe('A')) << groesse;
   }
+}
+
+// A glyph whose bitmap would take 8390 x 8390 bytes (67 MB) at 256 px: FreeType's request for it
+// is refused, so the generation neither holds that memory nor keeps the glyph.
+TEST(FontGenerator, RiesigeGlypheWirdNichtBelegt) {
+  kleineschrift::Glyphe glyphen[kleineschrift::ANZAHL] = {kleineschrift::GLYPHEN[0], {-16383, -16383, 16383, 16383, 600},
+                                                          kleineschrift::GLYPHEN[2]};
+  const std::vector<uint8_t> ttf = kleineschrift::Baue(true, glyphen);
+  const long vorher = SpitzenSpeicherKiB();
+  const auto font = Zarvo_FontGenerator::ErzeugeSchriftartAusSpeicher(ttf, "riesig.ttf", 256);
+  EXPECT_LT(SpitzenSpeicherKiB() - vorher, 48 * 1024);  // the scratch image takes 16 MiB
+  EXPECT_FALSE(font->HatGlyphe('A'));
+  EXPECT_TRUE(font->HatGlyphe('B'));
 }
 
 TEST(FontGenerator, MetrikRegel) {
