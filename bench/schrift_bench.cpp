@@ -39,11 +39,15 @@ const std::vector<uint32_t>& Zeichen() {
   return zeichen;
 }
 
+// False, with the run marked as failed, when the shipped font is missing.
+bool SchriftDa(benchmark::State& state) {
+  if (!Schrift().empty()) return true;
+  state.SkipWithError("calibrib.ttf not found");
+  return false;
+}
+
 void Generator(benchmark::State& state) {
-  if (Schrift().empty()) {
-    state.SkipWithError("calibrib.ttf not found");
-    return;
-  }
+  if (!SchriftDa(state)) return;
   uint64_t glyphen = 0;
   for (auto _ : state) {
     const auto font = Zarvo_FontGenerator::ErzeugeSchriftartAusSpeicher(Schrift(), "calibrib.ttf", uint64_t(state.range(0)));
@@ -75,10 +79,7 @@ struct Regal {
 };
 
 void FreeTypeBasis(benchmark::State& state) {
-  if (Schrift().empty()) {
-    state.SkipWithError("calibrib.ttf not found");
-    return;
-  }
+  if (!SchriftDa(state)) return;
   uint64_t glyphen = 0;
   for (auto _ : state) {
     FT_Library bibliothek;
