@@ -15,10 +15,12 @@
 
 #include "EigenerOrdner.h"
 #include "FontSchreiber.h"
+#include "KleineSchrift.h"
 #include "LogHilfen.h"
 #include "NullBildschirm.h"
 #include "TSpeicher.h"
 #include "TestFont.h"
+#include "Zarvo_Ausnahme.h"
 #include "Zarvo_Font3D.h"
 #include "Zarvo_Hilfsfunktionen.h"
 #include "Zarvo_Konsolenbefehl.h"
@@ -383,6 +385,36 @@ TEST_F(KonsolenAnzeige, SichtbarkeitUndEingabe) {
   konsole->BereiteZeichnenVor();
   EXPECT_TRUE(konsole->Hintergrund().IstLeer());
   EXPECT_TRUE(Glyphen().empty());
+}
+
+// A ".fnt" path is read; a file that fails leaves the font empty, and its line arrives in the
+// console's own scroll-back while the console is being built. Any other path is generated from
+// TrueType at 12 px, and a failure there is thrown.
+TEST_F(KonsolenAnzeige, SchriftWahl) {
+  const std::filesystem::path fehlt = ordner / "fehlt.fnt";
+  konsole = std::make_unique<Konsole>(fehlt);
+  ASSERT_FALSE(konsole->Zeilen().empty());
+  EXPECT_EQ(testhilfe::NachrichtVon(konsole->Zeilen().back()),
+            "!Zarvo_Font3D::Laden( \"" + fehlt.string() + "\"): Datei konnte nicht gelesen werden.");
+  EXPECT_EQ(konsole->Schrift().Glyphen().SlotAnzahl(), 0u);
+  EXPECT_FALSE(konsole->HandleText(nullptr, 'a'));
+  EXPECT_TRUE(konsole->HandleText(nullptr, ' '));
+  konsole->SetSichtbar(true);
+  konsole->BereiteZeichnenVor();
+  EXPECT_EQ(konsole->Hintergrund().Instanzen().size(), 3u);  // the panel without text
+  EXPECT_TRUE(Glyphen().empty());
+  konsole->Zeichne();
+
+  const std::vector<uint8_t> klein = kleineschrift::Baue();
+  SchreibeDatei(ordner / "klein.ttf", std::string(klein.begin(), klein.end()));
+  SchreibeDatei(ordner / "klein.FNT", std::string(klein.begin(), klein.end()));  // the extension is exact
+  for (const char* name : {"klein.ttf", "klein.FNT"}) {
+    konsole = std::make_unique<Konsole>(ordner / name);
+    EXPECT_EQ(konsole->Schrift().NativeHoehe(), 12.0f) << name;
+    EXPECT_TRUE(konsole->Schrift().HatGlyphe('A')) << name;
+  }
+  konsole = nullptr;
+  EXPECT_THROW(Konsole(ordner / "fehlt.ttf"), Zarvo_Ausnahme);
 }
 
 TEST_F(KonsolenAnzeige, NachrichtAnfangHinterDemPraefix) {
