@@ -6,6 +6,7 @@
 // rasterises. A NullKonfig scripts adapters, accepted depth formats, caps and failures.
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -67,6 +68,9 @@ class Welt {
   Geraet* geraet = nullptr;                 // the device alive now
   std::vector<std::string> lebendBeimEnde;  // objects alive at the device's final release
   std::string letzteResetVerweigerung;      // names of the objects that blocked the last Reset
+  // Called at every accepted DrawIndexedPrimitive with the device's state in force (tests that
+  // check what each draw saw).
+  std::function<void(const Geraet&)> beimZeichnen;
 };
 
 // The world of the back end chosen last (null before the first WaehleNullBackend).
