@@ -202,6 +202,13 @@ TEST(D3dx9Compiler, AblehnungenNennenDenGrund) {
       {"vs_3_0", "float4 a;\nfloat4 c : register(c4);\nfloat4 main(float4 p : POSITION0) : POSITION0 { return p * c * a; }", "2: register(...)"},
       {"vs_2_0", "float4 main(float4 p : POSITION0) : POSITION0 { return p; }", "profile 'vs_2_0'"},
       {"ps_3_0", "float4 main(float2 uv : TEXCOORD0) : COLOR0 {\n  return uv.x +;\n}", "2:"},
+      // Array parameters whose size glslang cannot close (it crashed on each of these).
+      {"ps_3_0", "float4 f(float4 b[) { return b[0]; }\nfloat4 main() : COLOR0 { return 0; }", "1: array parameter 'b'"},
+      {"ps_3_0", "float4 f(float4 b[3 4]) { return b[0]; }\nfloat4 main() : COLOR0 { return 0; }", "array parameter 'b'"},
+      {"ps_3_0", "float4 main(float2 uv : TEXCOORD0) : COLOR0 {\n  /* [ */ float4 f(in float4 b[float]);\n  return 0;\n}",
+       "2: array parameter 'b'"},
+      {"ps_3_0", "struct S { float4 f(float4 b[) { return b[0]; } };\nfloat4 main() : COLOR0 { return 0; }", "array parameter 'b'"},
+      {"ps_3_0", "void main(float2 aTe[ : TEXCOORD0, out float4 farbe : COLOR0) { farbe = 0; }", "array parameter 'aTe'"},
   };
   for (const Fall& f : faelle) {
     SCOPED_TRACE(f.quelle);
@@ -211,6 +218,34 @@ TEST(D3dx9Compiler, AblehnungenNennenDenGrund) {
     EXPECT_NE(e.meldungen.find(f.grund), std::string::npos) << e.meldungen;
     EXPECT_EQ(e.tabelle, nullptr);
   }
+}
+
+// Sized array parameters and indexing inside parentheses stay what they are.
+TEST(D3dx9Compiler, FeldParameterMitGanzzahl) {
+  Ergebnis e;
+  Uebersetze(e,
+             "float4 l[4];\n"
+             "float4 Summe(float4 b[2], float4 c[]) { return b[0] + b[1]; }\n"
+             "float4 main(float2 uv : TEXCOORD0) : COLOR0 {\n"
+             "  float4 a[2] = { l[0], l[(int)uv.x + 1] };\n"
+             "  return Summe(a, a) * (uv.x > l[2].x ? l[3] : l[1]);\n"
+             "}\n",
+             "ps_3_0");
+  // The unsized parameter is glslang's own error, reported as such.
+  EXPECT_EQ(e.hr, E_FAIL);
+  EXPECT_NE(e.meldungen.find("function parameter requires array size"), std::string::npos) << e.meldungen;
+  EXPECT_EQ(e.meldungen.find("array parameter"), std::string::npos) << e.meldungen;
+
+  Ergebnis gut;
+  Uebersetze(gut,
+             "float4 l[4];\n"
+             "float4 Summe(float4 b[2]) { return b[0] + b[1]; }\n"
+             "float4 main(float2 uv : TEXCOORD0) : COLOR0 {\n"
+             "  float4 a[2] = { l[0], l[(int)uv.x + 1] };\n"
+             "  return Summe(a) * (uv.x > l[2].x ? l[3] : l[1]);\n"
+             "}\n",
+             "ps_3_0");
+  EXPECT_EQ(gut.hr, d3d9::D3D_OK) << gut.meldungen;
 }
 
 TEST(D3dx9Compiler, FalscheArgumenteUndDateiform) {

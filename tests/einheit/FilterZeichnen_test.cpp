@@ -285,6 +285,21 @@ TEST_F(FilterZeichnenTest, SatzOperationen) {
   EXPECT_TRUE(NeueZeilen().empty());
 }
 
+// A parameter without a constant is known to the set; drawing goes on without it.
+TEST_F(FilterZeichnenTest, ParameterOhneKonstante) {
+  const FilterEffekt* e = Lade("ohne_konstante", Effekt(ERGEBNIS + Kopie("k", "ergebnis") + "<param name=\"p\"><standard r=\"1\"/></param>"));
+  ASSERT_NE(e, nullptr);
+  ASSERT_EQ(e->parameter.size(), 1u);
+  EXPECT_TRUE(e->parameter[0].konstante.empty());
+  FilterSatz satz;
+  satz.AddFilter(0, e);
+  satz.SetParameter("p", 2, 3, 4, 5);
+  EXPECT_EQ(std::vector<float>(satz.parameter[0].wert, satz.parameter[0].wert + 4), (std::vector<float>{2, 3, 4, 5}));
+  Frame(satz);
+  EXPECT_EQ(zeichnungen.size(), 1u);
+  EXPECT_TRUE(NeueZeilen().empty());
+}
+
 // Fault 1: the main loop adds the lookup result for "pause" every frame while it is missing.
 TEST_F(FilterZeichnenTest, LeererEffektAendertNichts) {
   FilterSatz satz;
