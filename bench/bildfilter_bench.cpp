@@ -19,6 +19,7 @@
 #include "FilterVerwaltung.h"
 #include "Plattform/d3d9/d3d9.h"
 #include "TBereich.h"
+#include "VerstecktesFenster.h"
 #include "Zarvo_Bild.h"
 #include "Zarvo_Renderziel.h"
 #include "Zarvo_Screen3D.h"
@@ -185,14 +186,8 @@ struct Basis {
   };
 
   Basis() {
-    glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
-    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
-    glfwWindowHint(GLFW_OPENGL_FORWARD_COMPAT, GLFW_TRUE);
-    fenster = glfwCreateWindow(64, 64, "basis", nullptr, nullptr);
+    fenster = ErzeugeVerstecktesFenster("basis");
     if (fenster == nullptr) return;
-    glfwMakeContextCurrent(fenster);
     BaueQuad();
     glGenSamplers(2, sampler);
     for (int i = 0; i < 2; ++i) {

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 #include <regex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -102,6 +103,50 @@ std::string ParameterFelder(const std::string& quelle) {
   return meldungen;
 }
 
+// glslang 12 dereferences a null variable when a parameter of the entry point has no name
+// ("float4 main(float2 : TEXCOORD0)"): every parameter of "main" at global scope needs one after
+// its qualifiers and type ("void" alone stands for no parameter).
+std::string EinstiegOhneNamen(const std::string& quelle) {
+  static const std::set<std::string> QUALIFIZIERER = {"in", "out", "inout", "uniform", "const", "static", "linear", "centroid",
+                                                      "nointerpolation", "noperspective", "sample", "precise", "row_major",
+                                                      "column_major", "snorm", "unorm"};
+  const std::vector<Wort> w = Woerter(quelle);
+  std::string meldungen;
+  int geschweift = 0;
+  for (size_t i = 0; i + 1 < w.size(); ++i) {
+    geschweift += w[i].text == "{" ? 1 : w[i].text == "}" ? -1 : 0;
+    if (geschweift != 0 || w[i].text != "main" || w[i + 1].text != "(") continue;
+    // Parameters: the words between top-level commas, up to a semantic, a default or an array size.
+    std::vector<std::vector<std::string>> parameter(1);
+    bool ende = false;
+    int tiefe = 0, winkel = 0;
+    size_t j = i + 2;
+    for (; j < w.size() && !(tiefe == 0 && w[j].text == ")"); ++j) {
+      const std::string& t = w[j].text;
+      tiefe += t == "(" ? 1 : t == ")" ? -1 : 0;
+      winkel += t == "<" ? 1 : t == ">" ? -1 : 0;
+      if (tiefe == 0 && winkel <= 0 && t == ",") {
+        parameter.emplace_back();
+        ende = false;
+      } else if (tiefe == 0 && winkel <= 0 && (t == ":" || t == "=" || t == "[")) {
+        ende = true;
+      } else if (!ende) {
+        parameter.back().push_back(t);
+      }
+    }
+    if (parameter.size() == 1 && (parameter[0].empty() || parameter[0] == std::vector<std::string>{"void"})) continue;
+    for (const std::vector<std::string>& p : parameter) {
+      size_t erstes = 0;
+      while (erstes < p.size() && QUALIFIZIERER.count(p[erstes])) ++erstes;
+      if (p.size() - erstes >= 2 && IstName(p.back())) continue;
+      meldungen += "ERROR: " + std::to_string(w[i].zeile) + ": every parameter of the entry point 'main' needs a type and a name\n";
+      break;
+    }
+    i = j;
+  }
+  return meldungen;
+}
+
 std::string MakroZeilen(const D3DXMACRO* makros) {
   std::string text;
   for (; makros != nullptr && makros->Name != nullptr; ++makros)
@@ -123,7 +168,7 @@ Uebersetzung Uebersetze(const std::string& quelle, const D3DXMACRO* makros, cons
     u.meldungen = "error: profile '" + profil + "' is not supported (vs_3_0 or ps_3_0)\n";
     return u;
   }
-  u.meldungen = RegisterAngaben(quelle) + ParameterFelder(quelle);
+  u.meldungen = RegisterAngaben(quelle) + ParameterFelder(quelle) + EinstiegOhneNamen(quelle);
   if (!u.meldungen.empty()) return u;
   const std::string makroText = MakroZeilen(makros);
   const SpirvErgebnis spirv = HlslNachSpirv(makroText + VORSPANN + quelle, vertex, (flags & D3DXSHADER_DEBUG) != 0);

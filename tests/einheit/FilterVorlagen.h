@@ -167,6 +167,13 @@ inline std::vector<EffektFall> EffektFaelle() {
         "!FilterEffekt::LadeAus(...): Der Konstanteneintrag im 3. Parameter des Filtereffekts \"e\" hat kein \"wert\"-Atribut."},
        "E[] P ohne_konstante=(0,0,0,1) P ohne_wert=(0,0,0,1)"},
       {"nicht_wohlgeformt", "<filtereffekt>\n<filter name=\"f\">\n</filtereffekt>", {"!Zeile 3: *"}, ""},
+      // More elements than the XML readers take are refused before parsing.
+      {"zu_viele_elemente", "<filtereffekt>" + [] {
+         std::string e;
+         for (int i = 0; i < 4096; ++i) e += "<x/>";
+         return e;
+       }() + "</filtereffekt>",
+       {"!Zeile 0: mehr als 4096 Elemente"}, ""},
       // Another root is no effect: a debug line, no error for the "eingabe" inside.
       {"andere_wurzel", "<gui><eingabe typ=\"float\">1</eingabe></gui>",
        {"FilterVerwaltung::InternLadeEffekt(): \"e\" ist kein Filtereffekt (Wurzel <gui>)."}, ""},

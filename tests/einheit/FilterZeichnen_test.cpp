@@ -300,7 +300,8 @@ TEST_F(FilterZeichnenTest, ParameterOhneKonstante) {
   EXPECT_TRUE(NeueZeilen().empty());
 }
 
-// Fault 1: the main loop adds the lookup result for "pause" every frame while it is missing.
+// A null effect changes nothing: the main loop adds the lookup result for "pause" every frame
+// while it is missing, which crashed the chain computation before.
 TEST_F(FilterZeichnenTest, LeererEffektAendertNichts) {
   FilterSatz satz;
   satz.AddFilter(-3, bloom);
@@ -319,7 +320,7 @@ TEST_F(FilterZeichnenTest, LeererEffektAendertNichts) {
   EXPECT_EQ(Zwischenbilder(satz), bilder);
 }
 
-// Fault 2: inputs without a texture (an effect texture, "hdr_ref", an engine result the caller
+// Inputs without a texture (an effect texture, "hdr_ref", an engine result the caller
 // did not give) bind none and get (1, 1, 0, 0); before, the size constant divided by the width
 // of a null texture.
 TEST_F(FilterZeichnenTest, EingabenOhneTextur) {
@@ -342,7 +343,7 @@ TEST_F(FilterZeichnenTest, EingabenOhneTextur) {
   EXPECT_TRUE(NeueZeilen().empty());
 }
 
-// Fault 3: outputs named like an engine input, a texture or "hdr_ref" have no render target;
+// Outputs named like an engine input, a texture or "hdr_ref" have no render target;
 // before, binding it selected the back buffer and the pass wiped the screen mid-chain.
 TEST_F(FilterZeichnenTest, AusgabeOhneRenderzielWirdNichtGezeichnet) {
   const FilterEffekt* e = Lade("konflikt", Effekt("<textur name=\"t\"/>" + ERGEBNIS + "<eingabe name=\"tiefe\"/>" +

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <string_view>
+#include <utility>
 #include <unordered_map>
 
 #include <tinyxml.h>
@@ -55,6 +56,16 @@ bool LiesTeiler(std::string_view text, uint64_t& teiler) {
   const auto [ende, fehler] = std::from_chars(text.data(), text.data() + text.size(), wert);
   if (fehler != std::errc() || ende != text.data() + text.size() || wert == 0) return false;
   teiler = wert;
+  return true;
+}
+
+// The code of an attribute that is one of two words (absent: `code` stays); false for another word.
+bool LiesCode(const TiXmlElement& element, const char* attribut, std::pair<std::string_view, uint32_t> a,
+              std::pair<std::string_view, uint32_t> b, uint32_t& code) {
+  const char* wort = element.Attribute(attribut);
+  if (wort == nullptr) return true;
+  if (wort != a.first && wort != b.first) return false;
+  code = wort == a.first ? a.second : b.second;
   return true;
 }
 
@@ -116,25 +127,17 @@ bool Filter::LiesEingabe(const TiXmlElement& element, int nummer) {
     g_Log.Schreibe("!Filter::LadeAus(...): %d. Eingabe muss eine Shaderkonstante über \"konstante\" definieren.", nummer);
     return false;
   }
-  if (const char* koords = element.Attribute("koords")) {
-    const std::string_view wort = koords;
-    if (wort != "begrenzen" && wort != "wiederholen") {
-      g_Log.Schreibe("!Filter::LadeAus(...): Ungültige Texkoord-Einstellung in der %d. Eingabe. Gültige Werte sind \"begrenzen\" "
-                     "und \"wiederholen\".",
-                     nummer);
-      return false;
-    }
-    e.adressierung = wort == "begrenzen" ? BEGRENZEN : WIEDERHOLEN;
+  if (!LiesCode(element, "koords", {"begrenzen", BEGRENZEN}, {"wiederholen", WIEDERHOLEN}, e.adressierung)) {
+    g_Log.Schreibe("!Filter::LadeAus(...): Ungültige Texkoord-Einstellung in der %d. Eingabe. Gültige Werte sind \"begrenzen\" "
+                   "und \"wiederholen\".",
+                   nummer);
+    return false;
   }
-  if (const char* filter = element.Attribute("filter")) {
-    const std::string_view wort = filter;
-    if (wort != "punkt" && wort != "linear") {
-      g_Log.Schreibe("!Filter::LadeAus(...): Ungültige Texturfilter-Einstellung in der %d. Eingabe. Gültige Werte sind \"punkt\" "
-                     "und \"linear\".",
-                     nummer);
-      return false;
-    }
-    e.filterung = wort == "linear" ? LINEAR : PUNKT;
+  if (!LiesCode(element, "filter", {"punkt", PUNKT}, {"linear", LINEAR}, e.filterung)) {
+    g_Log.Schreibe("!Filter::LadeAus(...): Ungültige Texturfilter-Einstellung in der %d. Eingabe. Gültige Werte sind \"punkt\" "
+                   "und \"linear\".",
+                   nummer);
+    return false;
   }
   e.name = name;
   e.sampler = sampler;

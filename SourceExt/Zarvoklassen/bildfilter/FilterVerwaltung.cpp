@@ -56,8 +56,8 @@ void FuegeBildHinzu(FilterSatz& satz, uint32_t art, const std::string& name, uin
   if (FindeBild(satz, name) < 0) satz.bilder.push_back({art, name, teiler, format, nullptr, nullptr});
 }
 
-// Steps 2 and 3: engine inputs, one step per filter in effect order, then "hdr_ref". `effektNummer`
-// receives each step's effect position in the set.
+// Engine inputs and one step per filter, effect by effect, then "hdr_ref". `effektNummer` receives
+// each step's effect position in the set.
 void SammleSchritte(FilterSatz& satz, std::vector<size_t>& effektNummer) {
   size_t nummer = 0;
   for (const auto& [id, effekt] : satz.effekte) {
@@ -75,7 +75,7 @@ void SammleSchritte(FilterSatz& satz, std::vector<size_t>& effektNummer) {
   FuegeBildHinzu(satz, FilterSatz::HDR_REFERENZ, HDR_REFERENZ);
 }
 
-// Steps 4 to 6: effect textures, parameters with their defaults, output images.
+// Effect textures, parameters with their defaults, output images.
 void SammleTexturenParameterAusgaben(FilterSatz& satz) {
   for (const FilterSatz::Schritt& s : satz.schritte)
     for (const FilterEffekt::Textur& t : s.effekt->texturen) {
@@ -139,7 +139,7 @@ struct Zwischenergebnisse {
   }
 };
 
-// Steps 8 and 9 for one step: its inputs, then its output.
+// The images of one step: its inputs, then its output (which later steps' inputs need).
 void OrdneZu(FilterSatz& satz, const std::map<std::string, int>& index, const std::vector<size_t>& effektNummer, size_t k,
              Zwischenergebnisse& zwischen) {
   FilterSatz::Schritt& s = satz.schritte[k];
@@ -177,7 +177,7 @@ Zarvo_Textur* SucheErgebnis(const std::vector<FilterVerwaltung::EngineErgebnis>&
   return nullptr;
 }
 
-// Step 1 of drawing: every image at the target's size.
+// Every image at the target's size: engine results looked up, intermediates (re-)created.
 void BereiteBilderVor(Zarvo_ZeichenKontext& kontext, FilterSatz& satz, const std::vector<FilterVerwaltung::EngineErgebnis>& ergebnisse,
                       const FilterVerwaltung::Ziel& ziel, const FilterVerwaltung::Resourcen& resourcen) {
   for (FilterSatz::Bild& bild : satz.bilder) {
