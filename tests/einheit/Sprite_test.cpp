@@ -260,7 +260,7 @@ TEST_F(SpriteTest, GemeinsameResourcenEinmalUndBisZumLetzten) {
     mitEinem = Belegt();
     EXPECT_EQ(welt->Anzahl("CreateVertexDeclaration"), 1);
     EXPECT_EQ(welt->Anzahl("CreateVertexShader"), 2);
-    EXPECT_EQ(welt->Anzahl("CreatePixelShader"), 2);
+    EXPECT_EQ(welt->Anzahl("CreatePixelShader"), 3);  // plain, normal map, copy (on the plain vertex shader)
     Zarvo_SpriteStapel zweiter(4);
     EXPECT_EQ(Belegt(), mitEinem + 1);
     EXPECT_EQ(welt->Anzahl("CreateVertexShader"), 2);
