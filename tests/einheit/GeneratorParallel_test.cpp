@@ -314,6 +314,7 @@ TEST_F(GeneratorParallel, Fehler2_VerwerfenUndNeuAnfordernEndetGebaut) {
   });
   const uint32_t alt = Generation(KEY);
   Schritt({0, 0, 0});  // the first job, held
+  while (erbauer.AnzahlAufrufe() == 0) std::this_thread::sleep_for(1ms);  // inside the builder, its request read
   ASSERT_EQ(g().Offen(), 1u);
   Im([&] {
     g().Verwirf(KEY);
@@ -331,7 +332,9 @@ TEST_F(GeneratorParallel, Fehler2_VerwerfenUndNeuAnfordernEndetGebaut) {
   EXPECT_EQ(p->generation, neu);
   EXPECT_EQ(p->stufe, 1u);
   EXPECT_FALSE(p->auftrag);
-  EXPECT_EQ(AufrufeFuer(KEY).back().generation, neu);
+  ASSERT_EQ(AufrufeFuer(KEY).size(), 2u);
+  EXPECT_EQ(AufrufeFuer(KEY)[0].generation, alt);
+  EXPECT_EQ(AufrufeFuer(KEY)[1].generation, neu);
   const size_t aufrufe = erbauer.AnzahlAufrufe();
   Schritt({0, 0, 0});
   EXPECT_EQ(erbauer.AnzahlAufrufe(), aufrufe) << "a current patch is not rebuilt";

@@ -20,10 +20,20 @@ uint32_t Mische(uint32_t key, uint32_t stufe, uint32_t generation, uint32_t x, u
 }
 
 // Mostly opaque; about one pixel in 16 at alpha 0x10 and one in 16 at 0x20.
-uint32_t MitAlpha(uint32_t h) {
+uint32_t Alpha(uint32_t h) {
   const uint32_t wahl = h >> 28;
-  const uint32_t alpha = wahl == 0 ? 0x10 : wahl == 1 ? 0x20 : 0xFF;
-  return alpha << 24 | (h & 0xFFFFFF);
+  return wahl == 0 ? 0x10 : wahl == 1 ? 0x20 : 0xFF;
+}
+
+// A pattern that shows where a tile lands (ramps in x and y, a key colour) and noise in the low
+// bits that makes every pixel count.
+uint32_t Muster(uint32_t key, uint32_t stufe, uint32_t generation, uint32_t x, uint32_t y, uint32_t art) {
+  const uint32_t h = Mische(key, stufe, generation, x, y, art);
+  const uint32_t grund = Mische(key, stufe, generation, 0, 0, art + 2) & 0xFF;
+  const uint32_t rampeX = (x >> 2) & 0xF8, rampeY = (y >> 2) & 0xF8;  // one ramp per 1024 pixels
+  const uint32_t a = rampeX | (h & 7), b = rampeY | (h >> 3 & 7), c = grund ^ (h >> 6 & 0x1F);
+  const uint32_t rgb = art == 1 ? (a << 16 | b << 8 | c) : (c << 16 | a << 8 | b);
+  return Alpha(h) << 24 | rgb;
 }
 
 Zarvo_Bild Bild(uint32_t key, uint32_t stufe, uint32_t generation, uint32_t seite, bool normal) {
@@ -100,11 +110,11 @@ uint32_t TestErbauer::RealeSeite(uint32_t art, uint32_t stufe) {
 }
 
 uint32_t TestErbauer::FarbPixel(uint32_t key, uint32_t stufe, uint32_t generation, uint32_t x, uint32_t y) {
-  return MitAlpha(Mische(key, stufe, generation, x, y, 1));
+  return Muster(key, stufe, generation, x, y, 1);
 }
 
 uint32_t TestErbauer::NormalPixel(uint32_t key, uint32_t stufe, uint32_t generation, uint32_t x, uint32_t y) {
-  return MitAlpha(Mische(key, stufe, generation, x, y, 2));
+  return Muster(key, stufe, generation, x, y, 2);
 }
 
 Zarvo_Bild TestErbauer::Farbbild(uint32_t key, uint32_t stufe, uint32_t generation, uint32_t seite) {
