@@ -464,9 +464,7 @@ bool Generator::UebernimmDatensatz(FertigerPatch& d, Patch& patch, Uebernahme& b
     return false;
   }
   const uint32_t breite = uint32_t(d.farbe.Breite());
-  const Uhr::time_point platzStart = Uhr::now();
-  const Platzierung ort = PlatziereBild(breite, breite);
-  bilanz.sekundenPlatz += SekundenSeit(platzStart);
+  const Platzierung ort = PlatziereBild(breite, breite, bilanz);
   for (WeltVertex& v : d.vertices) {
     v.u = (float(ort.x) + v.u * float(breite)) / float(SEITEN_KANTE);
     v.v = (float(ort.y) + v.v * float(breite)) / float(SEITEN_KANTE);
@@ -536,12 +534,21 @@ void Generator::SetzeNachbarmasken(const Patch& patch) {
   }
 }
 
-Generator::Platzierung Generator::PlatziereBild(uint32_t breite, uint32_t hoehe) {
+Generator::Platzierung Generator::PlatziereBild(uint32_t breite, uint32_t hoehe, Uebernahme& bilanz) {
   uint64_t x = 0, y = 0;
+  const Uhr::time_point start = Uhr::now();
   for (uint32_t s = 0; s < seiten.size(); ++s)
-    if (seiten[s].platz.HolePlatz(breite, hoehe, x, y)) return {s, uint32_t(x), uint32_t(y)};
+    if (seiten[s].platz.HolePlatz(breite, hoehe, x, y)) {
+      bilanz.sekundenPlatz += SekundenSeit(start);
+      return {s, uint32_t(x), uint32_t(y)};
+    }
+  bilanz.sekundenPlatz += SekundenSeit(start);
+  const Uhr::time_point neu = Uhr::now();
   seiten.push_back(LegeSeiteAn());
+  bilanz.sekundenNeueSeiten += SekundenSeit(neu);
+  const Uhr::time_point platz = Uhr::now();
   seiten.back().platz.HolePlatz(breite, hoehe, x, y);  // a new page holds any image up to 4096²
+  bilanz.sekundenPlatz += SekundenSeit(platz);
   return {uint32_t(seiten.size() - 1), uint32_t(x), uint32_t(y)};
 }
 

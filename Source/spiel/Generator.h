@@ -227,7 +227,8 @@ class Generator {
     uint32_t platziert = 0;    // records placed in pages
     uint32_t kacheln = 0;
     uint32_t paare = 0;
-    double sekundenPlatz = 0;     // TPlatz::HolePlatz and new pages
+    double sekundenPlatz = 0;       // TPlatz::HolePlatz
+    double sekundenNeueSeiten = 0;  // making new pages
     double sekundenModelle = 0;   // mesh uploads
     double sekundenStaging = 0;   // staging atlases: copies, CPU mip chains, textures
     double sekundenZeichnen = 0;  // the tile draws
@@ -321,7 +322,7 @@ class Generator {
   void FuelleInstanz(Patch& patch, const float* transform);
   void SetzeNachbarmasken(const Patch& patch);
   Nachbarmaske BerechneMaske(const Patch& patch) const;
-  Platzierung PlatziereBild(uint32_t breite, uint32_t hoehe);
+  Platzierung PlatziereBild(uint32_t breite, uint32_t hoehe, Uebernahme& bilanz);
   Seite LegeSeiteAn();
   void ZeichneKacheln(std::vector<FertigerPatch*>& platziert, std::span<const KachelEingabe> eingaben, Uebernahme& bilanz);
   void SichereSeite(Seite& seite);
