@@ -9,10 +9,15 @@
 //  - The scene requests patches by key with a descriptor (FordereAn) and drops them (Verwirf).
 //  - Each frame, AktualisierePatches releases patches farther than 80 units and starts jobs for
 //    the (at most 16) most urgent ones; no job starts while 2 x processors jobs are pending.
-//  - A job reads its request, calls the builder of the descriptor's kind and hands the returned
-//    record in (HandeEin: lock fertigSperre, append, unlock, count `offen` down, in that order).
+//  - A job reads its request, calls the builder of the descriptor's kind, stamps key, level,
+//    generation and its job number into the returned record and hands it in (lock fertigSperre,
+//    append, unlock, then count `offen` down as its last touch of the generator). A builder that
+//    throws gets an error line and an empty record; kinds without a builder hand in nothing.
+//    Builders: FertigerPatch (Generator&, uint32_t key, uint32_t stufe, uint32_t generation,
+//    const <Kind>& payload), reading other requests only through LiesAnforderung and SucheNachbarn.
 //  - UebernimmFertigePatches, after AktualisierePatches, takes over every finished record: uploads
 //    the mesh, fills a render instance of the scene's pool and draws the images into the pages.
+//    A gate, lever or button that gets a new instance is announced through beiNeuerInstanz.
 //
 // The two locks. `sperre` (the fiber reader/writer lock) guards the request table: the main thread
 // writes it under the exclusive side and reads it without the lock; jobs read it under the

@@ -57,12 +57,15 @@ constexpr char VS_NORMALKARTE[] =
 #undef SPRITE_VERTEX_SHADER
 
 // Pixel inputs count from TEXCOORD0, in the order of the vertex outputs after the position.
+#define SPRITE_PIXEL_EINGABEN    \
+  "DEF_SAMPLER_2D(Textur);\n"   \
+  "$rein float4 fragFarbe;\n"   \
+  "$rein float2 fragTex;\n"     \
+  "$rein float4 fragTexGrenz;\n" \
+  "$raus float4 ergFarbe;\n"
+
 constexpr char PS_EINFACH[] =
-    "DEF_SAMPLER_2D(Textur);\n"
-    "$rein float4 fragFarbe;\n"
-    "$rein float2 fragTex;\n"
-    "$rein float4 fragTexGrenz;\n"
-    "$raus float4 ergFarbe;\n"
+    SPRITE_PIXEL_EINGABEN
     "$main() {\n"
     "  float2 t = clamp(fragTex, fragTexGrenz.xy, fragTexGrenz.zw);\n"
     "  float4 farbe = SAMPLE_2D(Textur, t) * fragFarbe;\n"
@@ -74,15 +77,12 @@ constexpr char PS_EINFACH[] =
 // The unchanged copy: the clamped sample times the sprite colour, without premultiplying, so that
 // texels with alpha below 1 keep their colour when copied into a target.
 constexpr char PS_KOPIE[] =
-    "DEF_SAMPLER_2D(Textur);\n"
-    "$rein float4 fragFarbe;\n"
-    "$rein float2 fragTex;\n"
-    "$rein float4 fragTexGrenz;\n"
-    "$raus float4 ergFarbe;\n"
+    SPRITE_PIXEL_EINGABEN
     "$main() {\n"
     "  float2 t = clamp(fragTex, fragTexGrenz.xy, fragTexGrenz.zw);\n"
     "  ergFarbe = SAMPLE_2D(Textur, t) * fragFarbe;\n"
     "}\n";
+#undef SPRITE_PIXEL_EINGABEN
 
 constexpr char PS_NORMALKARTE[] =
     "DEF_SAMPLER_2D(Textur);\n"

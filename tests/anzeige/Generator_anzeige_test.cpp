@@ -65,16 +65,26 @@ class GeneratorAnzeige : public ::testing::Test {
       g().UebernimmFertigePatches();
     });
   }
+  // Frames until one takes over nothing and starts nothing.
   bool BisRuhe(V3 betrachter) {
     for (int i = 0; i < 64; ++i) {
+      bool ruhig = false;
       kern.MachSofort([&] {
         g().WarteAufOffene();
         g().UebernimmFertigePatches();
+        const bool nichtsGenommen = g().LetzteUebernahme().datensaetze == 0;
+        const size_t vorher = MitAuftrag();
         g().AktualisierePatches(betrachter);
+        ruhig = nichtsGenommen && MitAuftrag() == vorher;
       });
-      if (g().Offen() == 0) return true;
+      if (ruhig) return true;
     }
     return false;
+  }
+  size_t MitAuftrag() const {
+    size_t n = 0;
+    generator->FuerAllePatches([&](uint32_t, const Generator::Patch& p) { n += bool(p.auftrag); });
+    return n;
   }
   // The page checked against the builder's images; its used area saved as <name>_farbe.png and
   // <name>_normale.png in the build folder.

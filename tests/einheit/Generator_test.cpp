@@ -244,7 +244,7 @@ TEST_F(GeneratorSeiten, VeralteterDatensatzLaesstRechteckUndEintrag) {
   EXPECT_LT(erbauer.Aufrufe()[0].generation, generation);
 }
 
-// Fault 3: a gate that gets a new instance (first build, return after a far release) is
+// A gate that gets a new instance (first build, return after a far release) is
 // announced, so its mechanism can set the pose; a level rebuild keeps the pose and announces
 // nothing.
 TEST_F(GeneratorSeiten, Fehler3_NeueInstanzWirdGemeldetStufenwechselBehaeltDiePose) {
@@ -287,7 +287,7 @@ TEST_F(GeneratorSeiten, Fehler3_NeueInstanzWirdGemeldetStufenwechselBehaeltDiePo
   for (const auto& [key, id] : meldungen) EXPECT_NE(key, 1u) << "faces are not announced";
 }
 
-// Fault 4: a page's contents are gone after a reset and after an eviction; its patches are
+// A page's contents are gone after a reset and after an eviction; its patches are
 // rebuilt at their level and the page shows their images again.
 TEST_F(GeneratorSeiten, Fehler4_SeitenNachReInitUndAuslagerungNeuGebaut) {
   Seiten([](uint32_t key) { return key == 1 ? 64u : 32u; });
@@ -360,7 +360,9 @@ TEST_F(GeneratorSeiten, SchlechteDatensaetze) {
     EXPECT_EQ(p->modell, nullptr) << art;
     EXPECT_EQ(p->instanz, Spiel::Szene::KEINE_INSTANZ) << art;
     EXPECT_EQ(p->breite, 0u) << art;
-    if (f.fehler == Fehler::KeineZweierpotenz) EXPECT_TRUE(log.EnthaeltTeil(" 96 x 96 ")) << "the line names the size";
+    if (f.fehler == Fehler::KeineZweierpotenz) {
+      EXPECT_TRUE(log.EnthaeltTeil(" 96 x 96 ")) << "the line names the size";
+    }
     // A changed request builds again, once.
     Im([&] { g().FordereAn(key, Hebel({0, 0, 1}), {0, 0, 1}, {0.4f, 0.4f, 0.4f}); });
     ASSERT_TRUE(BisRuhe({0, 0, 30}));
@@ -373,7 +375,7 @@ TEST_F(GeneratorSeiten, SchlechteDatensaetze) {
 
 }  // namespace
 
-// Fault 5: with textures of at most 4096², seventeen 1024² images in one call go through a
+// With textures of at most 4096², seventeen 1024² images in one call go through a
 // 4096² and a 1024² staging pair; every tile is drawn, into two pages.
 class GeneratorTexturGrenze : public generatortest::GeneratorUmgebung<1> {
  protected:
