@@ -13,6 +13,7 @@
 
 #include "AnzeigeSperre.h"
 #include "Generator.h"
+#include "GeneratorSchritte.h"
 #include "Plattform/d3d9/d3d9.h"
 #include "SeitenPruefung.h"
 #include "Szene.h"
@@ -65,27 +66,7 @@ class GeneratorAnzeige : public ::testing::Test {
       g().UebernimmFertigePatches();
     });
   }
-  // Frames until one takes over nothing and starts nothing.
-  bool BisRuhe(V3 betrachter) {
-    for (int i = 0; i < 64; ++i) {
-      bool ruhig = false;
-      kern.MachSofort([&] {
-        g().WarteAufOffene();
-        g().UebernimmFertigePatches();
-        const bool nichtsGenommen = g().LetzteUebernahme().datensaetze == 0;
-        const size_t vorher = MitAuftrag();
-        g().AktualisierePatches(betrachter);
-        ruhig = nichtsGenommen && MitAuftrag() == vorher;
-      });
-      if (ruhig) return true;
-    }
-    return false;
-  }
-  size_t MitAuftrag() const {
-    size_t n = 0;
-    generator->FuerAllePatches([&](uint32_t, const Generator::Patch& p) { n += bool(p.auftrag); });
-    return n;
-  }
+  bool BisRuhe(V3 betrachter) { return generatorschritte::BisRuhe(kern, g(), betrachter); }
   // The page checked against the builder's images; its used area saved as <name>_farbe.png and
   // <name>_normale.png in the build folder.
   ::testing::AssertionResult SeiteStimmt(uint32_t s, const std::string& name) {

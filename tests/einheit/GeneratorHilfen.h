@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "Generator.h"
+#include "GeneratorSchritte.h"
 #include "LogMitschnitt.h"
 #include "NullBildschirm.h"
 #include "Szene.h"
@@ -59,29 +60,7 @@ class GeneratorUmgebung : public ::testing::Test {
       g().AktualisierePatches(betrachter);
     });
   }
-  // Waits for the jobs, takes over and schedules until a frame takes over nothing and starts
-  // nothing; false when that needs more than `grenze` frames. Not while jobs are held at a gate.
-  bool BisRuhe(V3 betrachter, int grenze = 64) {
-    for (int i = 0; i < grenze; ++i) {
-      bool ruhig = false;
-      Im([&] {
-        g().WarteAufOffene();
-        g().UebernimmFertigePatches();
-        const bool nichtsGenommen = g().LetzteUebernahme().datensaetze == 0;
-        const size_t vorher = MitAuftrag();
-        g().AktualisierePatches(betrachter);
-        ruhig = nichtsGenommen && MitAuftrag() == vorher;
-      });
-      if (ruhig) return true;
-    }
-    return false;
-  }
-  // Built entries with a job in flight (or, for kinds that build nothing, once started).
-  size_t MitAuftrag() const {
-    size_t n = 0;
-    generator->FuerAllePatches([&](uint32_t, const Generator::Patch& p) { n += bool(p.auftrag); });
-    return n;
-  }
+  bool BisRuhe(V3 betrachter, int grenze = 64) { return generatorschritte::BisRuhe(kern, g(), betrachter, grenze); }
   uint32_t Generation(uint32_t key) {
     uint32_t generation = 0;
     Im([&] {
