@@ -44,6 +44,7 @@ inline std::vector<MitgeliefertesShaderPaar> MitgelieferteShader(const std::file
       {"linie", Zarvo_LinienStapel::VertexShaderQuelle(), Zarvo_LinienStapel::PixelShaderQuelle()},
       {"sprite", Zarvo_SpriteStapel::VertexShaderQuelle(false), Zarvo_SpriteStapel::PixelShaderQuelle(false)},
       {"sprite_normalkarte", Zarvo_SpriteStapel::VertexShaderQuelle(true), Zarvo_SpriteStapel::PixelShaderQuelle(true)},
+      {"sprite_kopie", Zarvo_SpriteStapel::VertexShaderQuelle(false), Zarvo_SpriteStapel::KopierPixelShaderQuelle()},
   };
   std::map<std::string, MitgeliefertesShaderPaar> dateien;
   std::map<std::string, std::string> effekte;
