@@ -383,9 +383,14 @@ TEST_F(GeneratorParallel, VerworfenBevorDerAuftragLaeuftErreichtKeinenErbauer) {
 }
 
 // Set-up and teardown happen outside the frame step too: requests return at once, and the
-// destructor on a plain thread blocks it until the jobs are done.
+// destructor on a plain thread blocks it until the jobs are done. The jobs are held at a gate, so
+// the count is read before any of them can end.
 TEST_F(GeneratorParallel, AusserhalbVonAuftraegenUndEndeAufEinfachemFaden) {
   OhneSeiten();
+  Tor tor;
+  TestErbauer::Einstellung e;
+  e.tor = &tor.zaehler;
+  erbauer.Setze(e);
   g().FordereAn(1, Flaeche({0, 0, 0}));
   g().FordereAn(2, Flaeche({2, 0, 0}));
   g().Verwirf(2);
@@ -393,8 +398,16 @@ TEST_F(GeneratorParallel, AusserhalbVonAuftraegenUndEndeAufEinfachemFaden) {
   g().AktualisierePatches({0, 0, 0});
   EXPECT_EQ(g().Offen(), 2u);
   std::unique_ptr<Generator> weg = std::move(generator);
-  auto ende = std::async(std::launch::async, [&] { weg.reset(); });
+  std::atomic<bool> geoeffnet{false};
+  auto ende = std::async(std::launch::async, [&] {
+    weg.reset();
+    return geoeffnet.load();
+  });
+  EXPECT_EQ(ende.wait_for(50ms), std::future_status::timeout) << "the destructor waits for the held jobs";
+  geoeffnet = true;
+  tor.Oeffne();
   ASSERT_EQ(ende.wait_for(30s), std::future_status::ready);
+  EXPECT_TRUE(ende.get());
   EXPECT_EQ(erbauer.AnzahlAufrufe(), 2u);
 }
 
