@@ -15,3 +15,8 @@ morvelunt_test(test_generator_parallel
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/GeneratorParallel_test.cpp
   LIBS testerbauer spiel_generator spiel_welt spiel_grafik zarvoklassen
   TIMEOUT 300)
+# The scene's moving parts with their render instances, built by real jobs.
+morvelunt_test(test_szene_instanzen
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/SzeneInstanzen_test.cpp
+  LIBS testerbauer spiel_szene spiel_generator spiel_welt spiel_grafik zarvoklassen
+  TIMEOUT 300)
