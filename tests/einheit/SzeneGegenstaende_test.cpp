@@ -128,12 +128,18 @@ TEST_F(SzeneGegenstaende, KartenSteinVorSeinerPlatte) {
   EXPECT_EQ(Anzahl({4, 1, 20}), 1);
 }
 
-// Thrown toward -X in a map without walls: it stops at the border, inside.
+// Thrown toward -X in a map without walls: it stops at the border, and never leaves the map on
+// the way.
 TEST_F(SzeneGegenstaende, WurfUeberDenRand) {
   Baue(Raum());
   for (const V3& v : {V3{-2, 0, 0}, V3{0, 0, -2}, V3{-2, 0, -2}}) {
     const uint64_t slot = s().ErzeugeInstanz(0, {1.25f, 1.75f, 1.25f}, v, true);
-    ASSERT_GT(BisRuhe(slot), 0);
+    ASSERT_GT(BilderBis([&] {
+                EXPECT_GE(G(slot).position.x, 0.0f);
+                EXPECT_GE(G(slot).position.z, 0.0f);
+                return !G(slot).bewegt;
+              }, 640),
+              0);
     ASSERT_TRUE(s().GibGegenstaende().IstLebend(slot));
     const V3 erwartet{v.x < 0 ? 0.25f : 1.25f, 1.05f, v.z < 0 ? 0.25f : 1.25f};
     EXPECT_EQ(G(slot).position, erwartet) << v.x << " " << v.z;
