@@ -27,6 +27,7 @@
 // Sounds play as effects from "Daten" of the application folder on the owner's channel group; a
 // null audio system or group is silence.
 #include <cstdint>
+#include <optional>
 #include <variant>
 #include <vector>
 
@@ -175,6 +176,13 @@ class Szene {
   // Rebuilds the start, records, lights, items and object patches from the map's objects. The
   // animation table stays.
   void BaueAusObjekten();
+  struct ObjektAnforderung {
+    Generator::PatchBeschreibung beschreibung;
+    BVektor3<float> mitte, halbeGroesse;  // the box, doubled units
+  };
+  // The patch an object of types 1..6 requests (plate, lever, gate, button, tree, mosaic); none
+  // for the other types.
+  static std::optional<ObjektAnforderung> ObjektPatch(const Karte::Objekt& objekt);
 
   // ---- mechanisms ----
   uint32_t PlaneAnimation(uint64_t besitzer, const Animation::Nutzlast& nutzlast, uint32_t warteAuf1 = KEINE_ANIMATION,
@@ -248,12 +256,6 @@ class Szene {
   void SetzeErsatzStart();
   bool BaueObjekt(uint64_t index, const Karte::Objekt& objekt);
   void BaueStartpunkt(uint64_t index, const Karte::Objekt& objekt);
-  void BaueDruckplatte(uint32_t key, const Karte::Objekt& objekt);
-  void BaueHebel(uint32_t key, const Karte::Objekt& objekt);
-  void BaueGitter(uint32_t key, const Karte::Objekt& objekt);
-  void BaueKnopf(uint32_t key, const Karte::Objekt& objekt);
-  void BaueBaum(uint32_t key, const Karte::Objekt& objekt);
-  void BaueMosaikObjekt(uint32_t key, const Karte::Objekt& objekt);
   void BaueLicht(const Karte::Objekt& objekt);
   void BaueKartenGegenstand(const Karte::Objekt& objekt);
   void VerwirfAlteObjektKeys(bool angefordert, uint32_t hoechster);

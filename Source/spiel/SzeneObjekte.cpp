@@ -1,6 +1,7 @@
 // The rebuild from the map's objects: start, trigger, gate, lever and button records, lights,
 // map stones and the object patches.
 #include <cmath>
+#include <optional>
 
 #include "Raster.h"
 #include "Szene.h"
@@ -74,20 +75,68 @@ void Szene::BaueAusObjekten() {
   VerwirfAlteObjektKeys(angefordert, hoechster);
 }
 
-// True when the object requested a patch.
+// The patch request of an object of types 1..6 (plate, lever, gate, button, tree, mosaic).
+std::optional<Szene::ObjektAnforderung> Szene::ObjektPatch(const Karte::Objekt& objekt) {
+  if (objekt.typ < TypDruckplatte || objekt.typ > TypMosaik) return std::nullopt;
+  const BVektor3<float> position = Eingerastet(objekt) * 2.0f;
+  const auto& a = objekt.args;
+  const BVektor3<float> d0 = RichtungsVektor(a[0][0]), d1 = RichtungsVektor(a[0][1]);
+  switch (objekt.typ) {
+    case TypDruckplatte: return ObjektAnforderung{Generator::DruckplattenPatch{position}, position, {0.6f, 0.2f, 0.6f}};
+    case TypHebel: return ObjektAnforderung{Generator::HebelPatch{position, d0, d1, Kreuz(d0, d1)}, position, {0.4f, 0.4f, 0.4f}};
+    case TypGitter: return ObjektAnforderung{Generator::GitterPatch{position, d0, d1}, position, {1, 1, 1}};
+    case TypKnopf: {
+      const float halb = 2.0f * a[1][0];
+      return ObjektAnforderung{Generator::KnopfPatch{position, d0, a[1][0]}, position, {halb, halb, halb}};
+    }
+    case TypBaum: {
+      const uint64_t saat = uint64_t(Raster::AbschneidenInt64(a[1][0]));
+      return ObjektAnforderung{Generator::BaumPatch{position, a[0][0], a[0][1], a[2][0], a[2][1], saat},
+                               position + BVektor3<float>(5, 8, 5), {10, 16, 10}};
+    }
+    default: {  // the mosaic: right e = d0 x d1, g = e x d1 (-d0 for perpendicular directions)
+      const BVektor3<float> e = Kreuz(d0, d1), g = Kreuz(e, d1);
+      const float breite = a[1][0], hoehe = a[1][1];
+      const uint32_t bild = uint32_t(uint64_t(Raster::AbschneidenInt64(a[2][0])));
+      const BVektor3<float> halb = (Betrag(e) * breite + Betrag(d1) * hoehe + Betrag(g) * 0.2f) * 2.0f;
+      return ObjektAnforderung{Generator::MosaikPatch{position, d0, d1, e, 2.0f * breite, 2.0f * hoehe, bild}, position, halb};
+    }
+  }
+}
+
+// The object's records and its patch request; true when it requested one.
 bool Szene::BaueObjekt(uint64_t index, const Karte::Objekt& objekt) {
   const uint32_t key = ObjektKey(index);
+  const std::optional<ObjektAnforderung> patch = ObjektPatch(objekt);
   switch (objekt.typ) {
-    case TypStartpunkt: BaueStartpunkt(index, objekt); return false;
-    case TypDruckplatte: BaueDruckplatte(key, objekt); return true;
-    case TypHebel: BaueHebel(key, objekt); return true;
-    case TypGitter: BaueGitter(key, objekt); return true;
-    case TypKnopf: BaueKnopf(key, objekt); return true;
-    case TypBaum: BaueBaum(key, objekt); return true;
-    case TypMosaik: BaueMosaikObjekt(key, objekt); return true;
-    case TypLicht: BaueLicht(objekt); return false;
-    default: return false;  // items come in a second pass; unknown types draw nothing
+    case TypStartpunkt: BaueStartpunkt(index, objekt); break;
+    case TypDruckplatte: {
+      const Zellposition zelle = Objektregeln::PlattenZelle(objekt);
+      ausloeser.push_back({uint32_t(zelle.x), uint32_t(zelle.y), uint32_t(zelle.z), 0});
+      break;
+    }
+    case TypHebel: {
+      const auto& h = std::get<Generator::HebelPatch>(patch->beschreibung);
+      hebel.push_back({Objektregeln::HebelZelle(objekt), key, h.position, h.e2, 0, 0.0f});
+      break;
+    }
+    case TypGitter: {
+      const Zellposition zelle = Objektregeln::GitterZelle(objekt);
+      const BVektor3<float> mitte((float(zelle.x) + 0.5f) * 2.0f, (float(zelle.y) + 0.5f) * 2.0f, (float(zelle.z) + 0.5f) * 2.0f);
+      gitter.push_back({zelle, key, mitte, std::get<Generator::GitterPatch>(patch->beschreibung).b, 0.0f});
+      break;
+    }
+    case TypKnopf: {
+      const auto& k = std::get<Generator::KnopfPatch>(patch->beschreibung);
+      knoepfe.push_back({Abgeschnitten(k.position * 0.5f), key, k.position, k.richtung, k.groesse});
+      break;
+    }
+    case TypLicht: BaueLicht(objekt); break;
+    default: break;  // trees and mosaics have no record; items come in a second pass
   }
+  if (!patch) return false;
+  generator.FordereAn(key, patch->beschreibung, patch->mitte, patch->halbeGroesse);
+  return true;
 }
 
 void Szene::BaueStartpunkt(uint64_t index, const Karte::Objekt& objekt) {
@@ -99,57 +148,6 @@ void Szene::BaueStartpunkt(uint64_t index, const Karte::Objekt& objekt) {
   }
   startZelle = zelle;
   startRichtung = Objektregeln::StartRichtung(objekt);
-}
-
-void Szene::BaueDruckplatte(uint32_t key, const Karte::Objekt& objekt) {
-  const Zellposition zelle = Objektregeln::PlattenZelle(objekt);
-  ausloeser.push_back({uint32_t(zelle.x), uint32_t(zelle.y), uint32_t(zelle.z), 0});
-  const BVektor3<float> position = Eingerastet(objekt) * 2.0f;
-  generator.FordereAn(key, Generator::DruckplattenPatch{position}, position, {0.6f, 0.2f, 0.6f});
-}
-
-void Szene::BaueHebel(uint32_t key, const Karte::Objekt& objekt) {
-  const BVektor3<float> position = Eingerastet(objekt) * 2.0f;
-  const BVektor3<float> d0 = RichtungsVektor(objekt.args[0][0]), d1 = RichtungsVektor(objekt.args[0][1]);
-  const BVektor3<float> achse = Kreuz(d0, d1);
-  hebel.push_back({Objektregeln::HebelZelle(objekt), key, position, achse, 0, 0.0f});
-  generator.FordereAn(key, Generator::HebelPatch{position, d0, d1, achse}, position, {0.4f, 0.4f, 0.4f});
-}
-
-void Szene::BaueGitter(uint32_t key, const Karte::Objekt& objekt) {
-  const Zellposition zelle = Objektregeln::GitterZelle(objekt);
-  const BVektor3<float> mitte((float(zelle.x) + 0.5f) * 2.0f, (float(zelle.y) + 0.5f) * 2.0f, (float(zelle.z) + 0.5f) * 2.0f);
-  const BVektor3<float> blick = RichtungsVektor(objekt.args[0][0]), schub = RichtungsVektor(objekt.args[0][1]);
-  gitter.push_back({zelle, key, mitte, schub, 0.0f});
-  const BVektor3<float> position = Eingerastet(objekt) * 2.0f;
-  generator.FordereAn(key, Generator::GitterPatch{position, blick, schub}, position, {1, 1, 1});
-}
-
-void Szene::BaueKnopf(uint32_t key, const Karte::Objekt& objekt) {
-  const BVektor3<float> s = Eingerastet(objekt);
-  const BVektor3<float> position = s * 2.0f, richtung = RichtungsVektor(objekt.args[0][0]);
-  const float groesse = objekt.args[1][0];
-  knoepfe.push_back({Abgeschnitten(s), key, position, richtung, groesse});
-  const float halb = 2.0f * groesse;
-  generator.FordereAn(key, Generator::KnopfPatch{position, richtung, groesse}, position, {halb, halb, halb});
-}
-
-void Szene::BaueBaum(uint32_t key, const Karte::Objekt& objekt) {
-  const BVektor3<float> position = Eingerastet(objekt) * 2.0f;
-  const auto& a = objekt.args;
-  const uint64_t saat = uint64_t(Raster::AbschneidenInt64(a[1][0]));
-  generator.FordereAn(key, Generator::BaumPatch{position, a[0][0], a[0][1], a[2][0], a[2][1], saat},
-                      position + BVektor3<float>(5, 8, 5), {10, 16, 10});
-}
-
-void Szene::BaueMosaikObjekt(uint32_t key, const Karte::Objekt& objekt) {
-  const BVektor3<float> position = Eingerastet(objekt) * 2.0f;
-  const BVektor3<float> d0 = RichtungsVektor(objekt.args[0][0]), d1 = RichtungsVektor(objekt.args[0][1]);
-  const BVektor3<float> e = Kreuz(d0, d1), g = Kreuz(e, d1);
-  const float breite = objekt.args[1][0], hoehe = objekt.args[1][1];
-  const uint32_t bild = uint32_t(uint64_t(Raster::AbschneidenInt64(objekt.args[2][0])));
-  const BVektor3<float> halb = (Betrag(e) * breite + Betrag(d1) * hoehe + Betrag(g) * 0.2f) * 2.0f;
-  generator.FordereAn(key, Generator::MosaikPatch{position, d0, d1, e, 2.0f * breite, 2.0f * hoehe, bild}, position, halb);
 }
 
 void Szene::BaueLicht(const Karte::Objekt& objekt) {
