@@ -2,7 +2,10 @@
 // countdown, the combination lock, the lever as player control plans it, the sounds, and
 // animations whose part has no render instance or no record any more. The generator is idle, so
 // no gate, lever or button has an instance. Frames are 1/64 s; timings allow one frame of slack.
+#include <filesystem>
+
 #include "SzenenHilfen.h"
+#include "Zarvo_Start.h"
 
 namespace {
 
@@ -245,6 +248,17 @@ TEST_F(SzeneMechanik, KlangEinmalProBewegung) {
     EXPECT_EQ(Erzeugt("gitter_auf.ogg"), 1u) << f.name;
     EXPECT_EQ(Erzeugt("gitter_zu.ogg"), 1u) << f.name;
   }
+}
+
+// The path reaches FMOD as the same UTF-8 it was: decoded to code points, not widened by bytes.
+TEST_F(SzeneMechanik, KlangPfadMitUmlauten) {
+  const std::filesystem::path vorher = g_System.anwendungsVerzeichnis;
+  g_System.anwendungsVerzeichnis = "/tmp/Spiele/Mörvelünt €";
+  s().DrueckeSchalter(0);
+  g_System.anwendungsVerzeichnis = vorher;
+  EXPECT_EQ(FmodAttrappe::Aufrufe("createSound("),
+            std::vector<std::string>{"createSound(/tmp/Spiele/Mörvelünt €/Daten/schalter.ogg, 0x2000050, null)"});
+  EXPECT_EQ(Gespielt("schalter.ogg"), 1u);
 }
 
 TEST_F(SzeneMechanik, OhneAudioStill) {
