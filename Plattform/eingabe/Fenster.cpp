@@ -51,6 +51,8 @@ void Loese(HWND fenster) {
 
 BOOL IsWindow(HWND fenster) { return fenster && AktiveQuelle().FensterGueltig(fenster) ? TRUE : FALSE; }
 
+inline namespace fenster_prozess {
+
 BOOL IsWow64Process(HANDLE, BOOL* wow64) {
   if (!wow64) return FALSE;
   *wow64 = FALSE;
@@ -58,6 +60,8 @@ BOOL IsWow64Process(HANDLE, BOOL* wow64) {
 }
 
 HANDLE GetCurrentProcess() { return reinterpret_cast<HANDLE>(intptr_t(-1)); }
+
+}  // namespace fenster_prozess
 
 LONG_PTR SetWindowLongPtrW(HWND fenster, int index, LONG_PTR wert) {
   if (index != GWLP_WNDPROC || !IsWindow(fenster) || wert == 0) return 0;
