@@ -51,17 +51,15 @@ void Loese(HWND fenster) {
 
 BOOL IsWindow(HWND fenster) { return fenster && AktiveQuelle().FensterGueltig(fenster) ? TRUE : FALSE; }
 
-inline namespace fenster_prozess {
-
 BOOL IsWow64Process(HANDLE, BOOL* wow64) {
   if (!wow64) return FALSE;
   *wow64 = FALSE;
   return TRUE;
 }
 
+inline namespace eingabe_handle {
 HANDLE GetCurrentProcess() { return reinterpret_cast<HANDLE>(intptr_t(-1)); }
-
-}  // namespace fenster_prozess
+}  // namespace eingabe_handle
 
 LONG_PTR SetWindowLongPtrW(HWND fenster, int index, LONG_PTR wert) {
   if (index != GWLP_WNDPROC || !IsWindow(fenster) || wert == 0) return 0;

@@ -9,14 +9,13 @@ namespace win32 {
 inline constexpr int GWLP_WNDPROC = -4;
 
 BOOL IsWindow(HWND fenster);
-// The process handle of this stand-in is a pointer; the crash handler's stand-in
-// (Plattform/system) has its own of another type. Their own namespace keeps the two apart when
-// both libraries are linked into one program.
-inline namespace fenster_prozess {
 // Always answers FALSE in *wow64: the process is native.
 BOOL IsWow64Process(HANDLE prozess, BOOL* wow64);
+// The system stand-in defines the crash handler's GetCurrentProcess on its own handle type; this
+// one has a namespace of its own in the symbol, so that a program can link both.
+inline namespace eingabe_handle {
 HANDLE GetCurrentProcess();
-}  // namespace fenster_prozess
+}
 
 // Installing a procedure other than the default installs the input callbacks; setting the
 // returned default back removes them. Returns the previous procedure, 0 on failure.
