@@ -163,8 +163,10 @@ void Zaehler(benchmark::State& state, const Umgebung& u, uint64_t zeichnungenVor
   state.counters["zeichnungen"] = double(u.Zeichnungen() - zeichnungenVorher) / double(state.iterations());
 }
 
-// One frame through the bridge.
-void Engine(benchmark::State& state, bool gl33) {
+// Frames of `frame` on the device, each ended by a 1-pixel read-back on the OpenGL device (on
+// the recording device the calls recorded are dropped instead).
+template <class Frame>
+void Lauf(benchmark::State& state, bool gl33, Frame frame) {
   Umgebung u(gl33);
   if (!u.bereit) {
     state.SkipWithError("no screen (DISPLAY?)");
@@ -173,37 +175,31 @@ void Engine(benchmark::State& state, bool gl33) {
   d3d9::null::Welt* welt = gl33 ? nullptr : d3d9::null::AktuelleWelt();
   const uint64_t vorher = u.Zeichnungen();
   for (auto _ : state) {
-    u.bruecke->Zeichne();
+    frame(u);
     if (gl33) LeseEinPixel();
     else welt->Leere();
   }
   Zaehler(state, u, vorher);
 }
 
+// One frame through the bridge.
+void Engine(benchmark::State& state, bool gl33) {
+  Lauf(state, gl33, [](Umgebung& u) { u.bruecke->Zeichne(); });
+}
+
 // The same numbers of entry-0 rectangles and glyphs, one batch each.
 void Basis(benchmark::State& state, bool gl33) {
-  Umgebung u(gl33);
-  if (!u.bereit) {
-    state.SkipWithError("no screen (DISPLAY?)");
-    return;
-  }
-  d3d9::null::Welt* welt = gl33 ? nullptr : d3d9::null::AktuelleWelt();
-  Zarvo_SpriteAtlas* atlas = Spiel::Ressourcen::Atlas();
-  Zarvo_Font3D* font = Spiel::Ressourcen::Schrift();
-  font->SetzeStilZurueck();
-  font->farbe = {0, 0, 0, 1};
   const std::string text(g_zaehlung.glyphen, 'x');
-  const uint64_t vorher = u.Zeichnungen();
-  for (auto _ : state) {
+  Lauf(state, gl33, [&](Umgebung&) {
+    Zarvo_SpriteAtlas* atlas = Spiel::Ressourcen::Atlas();
+    Zarvo_Font3D* font = Spiel::Ressourcen::Schrift();
     for (uint64_t i = 0; i < g_zaehlung.sprites; ++i)
       atlas->AddSprite(0, {float(i * 37 % (B - 64)), float(i * 53 % (H - 36)), 0.5f}, {0.2f, 0.2f, 0.4f, 1}, 64, 36, 0);
+    font->farbe = {0, 0, 0, 1};
     font->InternZeichne(10, 10, text.c_str());
     atlas->Zeichne();
     font->ZeichneAlles();
-    if (gl33) LeseEinPixel();
-    else welt->Leere();
-  }
-  Zaehler(state, u, vorher);
+  });
 }
 
 void EngineCpu(benchmark::State& state) { Engine(state, false); }

@@ -49,6 +49,14 @@ class PauseMenuTest : public BrueckenTest {
     Frame();
     return m;
   }
+  // Starts the bridge and opens a menu by Esc held over one poll.
+  PauseMenu* OeffneMitEsc() {
+    Starte();
+    Im([] { Druecke(GLFW_KEY_ESCAPE); });
+    Frame();
+    EXPECT_EQ(geoeffnet.size(), 1u);
+    return geoeffnet.empty() ? nullptr : geoeffnet[0];
+  }
   static Gui::Button& Knopf(PauseMenu& m, size_t i) { return dynamic_cast<Gui::Button&>(*m.Kinder()[i]); }
   void BewegeZu(const Gui::Basis& w) {
     const BVektor3<float> p = Mitte(w);
@@ -161,11 +169,8 @@ TEST_F(PauseMenuTest, EscRegel) {
 }
 
 TEST_F(PauseMenuTest, WeiterDurchEsc) {
-  Starte();
-  Im([] { Druecke(GLFW_KEY_ESCAPE); });
-  Frame();
-  ASSERT_EQ(geoeffnet.size(), 1u);
-  PauseMenu* m = geoeffnet[0];
+  PauseMenu* m = OeffneMitEsc();
+  ASSERT_NE(m, nullptr);
   Im([] { Loese(GLFW_KEY_ESCAPE); });
   Frame();
   const TZeit uhrZeit = spielUhr->zeit;
@@ -266,11 +271,8 @@ TEST_F(PauseMenuTest, ModalBisZumLoeschen) {
 }
 
 TEST_F(PauseMenuTest, GehaltenesEscUndZweiterKlick) {
-  Starte();
-  Im([] { Druecke(GLFW_KEY_ESCAPE); });
-  Frame();
-  ASSERT_EQ(geoeffnet.size(), 1u);
-  PauseMenu* m = geoeffnet[0];
+  PauseMenu* m = OeffneMitEsc();
+  ASSERT_NE(m, nullptr);
   float versteckt = -1, geloescht = -1;
   for (int frame = 1; frame <= 63; ++frame) {
     Frame();
