@@ -516,6 +516,20 @@ TEST_F(RendererTest, HintergrundSchleier) {
     Leere();
     delete seite;
   }
+  // Slot 5 draws nothing; the slots of the other widget kinds without a class keep the default,
+  // the background.
+  auto* seite = Haenge(new Gui::Seite(0, {0, 0, 0}), {50, 60, 0}, {400, 300, 0});
+  Gui::SetzeStil(seite->eigenschaften, "hintergrund", 0.3f);
+  renderer.Slot5(*seite);
+  EXPECT_TRUE(Rechtecke().empty());
+  for (auto slot : {&SimpelRenderer::Slot6, &SimpelRenderer::Slot7, &SimpelRenderer::Slot9, &SimpelRenderer::Slot10,
+                    &SimpelRenderer::Slot14}) {
+    (renderer.*slot)(*seite);
+    EXPECT_TRUE(GleicheRechtecke(Rechtecke(), {{50, 60, 400, 300, 0, 0, 0, 0.3f}}));
+    Leere();
+  }
+  delete seite;
+
   // The surface's own properties are the style file: a value there veils the whole screen.
   oberflaeche->Zeichne(renderer);
   EXPECT_TRUE(GleicheRechtecke(Rechtecke(), {{0, 0, 1280, 720, 0, 0, 0, 0.5f}}));
