@@ -142,56 +142,58 @@ TEST(DrehbuchZeile, FehlerzeileZeigtDieZeileSicher) {
   EXPECT_EQ(eingabe::DrehbuchFehler(7, "g", lang), "!Drehbuch Zeile 7: g: \"" + std::string(60, 'x') + "...\"");
 }
 
-TEST(DrehbuchZeilen, ZeilenUeberBlockgrenzenMitNummern) {
-  DrehbuchZeilen zeilen;
+namespace {
+
+// The cutter's next line as "Zeile 3: text", "ZuLang 3: text" or "Keine"; with `amEnde` the end
+// of input, where an unfinished last line comes as "Rest 3: text".
+std::string Naechste(DrehbuchZeilen& zeilen, bool amEnde = false) {
   std::string zeile;
   size_t nummer = 0;
+  switch (zeilen.Naechste(zeile, nummer)) {
+    case DrehbuchZeilen::Ergebnis::Zeile: return "Zeile " + std::to_string(nummer) + ": " + zeile;
+    case DrehbuchZeilen::Ergebnis::ZuLang: return "ZuLang " + std::to_string(nummer) + ": " + zeile;
+    case DrehbuchZeilen::Ergebnis::Keine: break;
+  }
+  if (amEnde && zeilen.Rest(zeile, nummer)) return "Rest " + std::to_string(nummer) + ": " + zeile;
+  return "Keine";
+}
+
+}  // namespace
+
+TEST(DrehbuchZeilen, ZeilenUeberBlockgrenzenMitNummern) {
+  DrehbuchZeilen zeilen;
   zeilen.Fuettere("tas");
-  EXPECT_EQ(zeilen.Naechste(zeile, nummer), DrehbuchZeilen::Ergebnis::Keine);
+  EXPECT_EQ(Naechste(zeilen), "Keine");
   zeilen.Fuettere("te 17 ab\n\nbi");
-  ASSERT_EQ(zeilen.Naechste(zeile, nummer), DrehbuchZeilen::Ergebnis::Zeile);
-  EXPECT_EQ(zeile, "taste 17 ab");
-  EXPECT_EQ(nummer, 1u);
-  ASSERT_EQ(zeilen.Naechste(zeile, nummer), DrehbuchZeilen::Ergebnis::Zeile);
-  EXPECT_EQ(zeile, "");
-  EXPECT_EQ(nummer, 2u);
-  EXPECT_EQ(zeilen.Naechste(zeile, nummer), DrehbuchZeilen::Ergebnis::Keine);
+  EXPECT_EQ(Naechste(zeilen), "Zeile 1: taste 17 ab");
+  EXPECT_EQ(Naechste(zeilen), "Zeile 2: ");
+  EXPECT_EQ(Naechste(zeilen), "Keine");
   zeilen.Fuettere("ld");
-  ASSERT_TRUE(zeilen.Rest(zeile, nummer));
-  EXPECT_EQ(zeile, "bild");
-  EXPECT_EQ(nummer, 3u);
-  EXPECT_FALSE(zeilen.Rest(zeile, nummer));
+  EXPECT_EQ(Naechste(zeilen, true), "Rest 3: bild");
+  EXPECT_EQ(Naechste(zeilen, true), "Keine");
 }
 
 // A line beyond the limit is refused once with its number while its bytes still arrive, and
 // none of its rest is kept; the next line keeps its own number.
 TEST(DrehbuchZeilen, ZuLangeZeileWirdEinmalAbgewiesen) {
   DrehbuchZeilen zeilen;
-  std::string zeile;
-  size_t nummer = 0;
-  zeilen.Fuettere("bild\n");
-  ASSERT_EQ(zeilen.Naechste(zeile, nummer), DrehbuchZeilen::Ergebnis::Zeile);
-  zeilen.Fuettere(std::string(DrehbuchZeilen::MAX_LAENGE, 'a'));
-  EXPECT_EQ(zeilen.Naechste(zeile, nummer), DrehbuchZeilen::Ergebnis::Keine);
+  const std::string grenze(DrehbuchZeilen::MAX_LAENGE, 'a');
+  zeilen.Fuettere("bild\n" + grenze);
+  EXPECT_EQ(Naechste(zeilen), "Zeile 1: bild");
+  EXPECT_EQ(Naechste(zeilen), "Keine");  // at the limit the line may still end
   zeilen.Fuettere("b");
-  ASSERT_EQ(zeilen.Naechste(zeile, nummer), DrehbuchZeilen::Ergebnis::ZuLang);
-  EXPECT_EQ(nummer, 2u);
-  EXPECT_EQ(zeile, std::string(DrehbuchZeilen::MAX_LAENGE, 'a'));
+  EXPECT_EQ(Naechste(zeilen), "ZuLang 2: " + grenze);
   for (int i = 0; i < 100; ++i) {
     zeilen.Fuettere(std::string(1000, 'c'));
-    EXPECT_EQ(zeilen.Naechste(zeile, nummer), DrehbuchZeilen::Ergebnis::Keine);
+    EXPECT_EQ(Naechste(zeilen), "Keine");
   }
   zeilen.Fuettere("ccc\nzustand\n");
-  ASSERT_EQ(zeilen.Naechste(zeile, nummer), DrehbuchZeilen::Ergebnis::Zeile);
-  EXPECT_EQ(zeile, "zustand");
-  EXPECT_EQ(nummer, 3u);
+  EXPECT_EQ(Naechste(zeilen), "Zeile 3: zustand");
   // With its newline already there, the long line goes in one piece.
   zeilen.Fuettere(std::string(300, 'd') + "\nbild 2\n");
-  EXPECT_EQ(zeilen.Naechste(zeile, nummer), DrehbuchZeilen::Ergebnis::ZuLang);
-  EXPECT_EQ(nummer, 4u);
-  ASSERT_EQ(zeilen.Naechste(zeile, nummer), DrehbuchZeilen::Ergebnis::Zeile);
-  EXPECT_EQ(zeile, "bild 2");
-  EXPECT_EQ(nummer, 5u);
+  EXPECT_EQ(Naechste(zeilen), "ZuLang 4: " + std::string(DrehbuchZeilen::MAX_LAENGE, 'd'));
+  EXPECT_EQ(Naechste(zeilen), "Zeile 5: bild 2");
+  EXPECT_EQ(Naechste(zeilen, true), "Keine");
 }
 
 // The script as the back end: window queries answered by the scripted window (standing in for
