@@ -15,3 +15,5 @@ morvelunt_test(test_generator_parallel
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/GeneratorParallel_test.cpp
   LIBS testerbauer spiel_generator spiel_welt spiel_grafik zarvoklassen
   TIMEOUT 300)
+# The tests' fixed clock read on other threads while frames step.
+morvelunt_test(test_takt_faden SOURCES ${CMAKE_CURRENT_LIST_DIR}/TaktFaden_test.cpp LIBS plattform_system)
