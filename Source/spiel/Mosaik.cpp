@@ -248,9 +248,18 @@ void MaleMosaik(const Generator::FlaechenPatch& f, const Generator::MosaikPatch&
   for (int j = fenster.r0; j <= fenster.r1; ++j)
     for (int i = fenster.c0; i <= fenster.c1; ++i) tabelle.push_back(BerechneZelle(i, j, nx, ny, bild));
   const int fensterBreite = fenster.c1 - fenster.c0 + 1;
-  auto zelle = [&](int i, int j) {
-    if (fenster.Enthaelt(i, j)) return tabelle[size_t(j - fenster.r0) * size_t(fensterBreite) + size_t(i - fenster.c0)];
-    return BerechneZelle(i, j, nx, ny, bild);
+  // The 3 x 3 cells around (ci, cj), rows outer: from the table when it holds them all, else each
+  // computed (the same values).
+  auto nachbarschaft = [&](int ci, int cj, Zelle (&z)[9]) {
+    if (fenster.Enthaelt(ci - 1, cj - 1) && fenster.Enthaelt(ci + 1, cj + 1)) {
+      for (int dj = 0; dj < 3; ++dj) {
+        const Zelle* zeile = &tabelle[size_t(cj - 1 + dj - fenster.r0) * size_t(fensterBreite) + size_t(ci - 1 - fenster.c0)];
+        for (int di = 0; di < 3; ++di) z[3 * dj + di] = zeile[di];
+      }
+      return;
+    }
+    for (int dj = 0; dj < 3; ++dj)
+      for (int di = 0; di < 3; ++di) z[3 * dj + di] = BerechneZelle(ci - 1 + di, cj - 1 + dj, nx, ny, bild);
   };
 
   const Schicht schichten[2] = {Umgebung(rahmen.achse2, rahmen.o.Punkt(rahmen.achse2) + m.breite / 2.0f, m.breite / 2.0f),
@@ -259,19 +268,19 @@ void MaleMosaik(const Generator::FlaechenPatch& f, const Generator::MosaikPatch&
     const float s = rahmen.S(x), t = rahmen.T(x);
     if (!(s >= 0.0f && s < 1.0f && t >= 0.0f && t < 1.0f)) return;
     const int ci = std::min(int(s * float(nx)), nx - 1), cj = std::min(int(t * float(ny)), ny - 1);
+    Zelle z[9];
+    nachbarschaft(ci, cj, z);
+    // d1 the nearest (a candidate wins only when strictly nearer), d2 the nearest of those that
+    // did not win at their turn; without branches, the winners being unpredictable.
     float d1 = 1e6f, d2 = 1e6f;
     uint32_t c = 0;
-    for (int dj = -1; dj <= 1; ++dj)
-      for (int di = -1; di <= 1; ++di) {
-        const Zelle z = zelle(ci + di, cj + dj);
-        const float ex = s - z.x, ey = t - z.y, d = ex * ex + ey * ey;
-        if (d < d1) {
-          d1 = d;
-          c = z.farbe;
-        } else if (d < d2) {
-          d2 = d;
-        }
-      }
+    for (const Zelle& k : z) {
+      const float ex = s - k.x, ey = t - k.y, d = ex * ex + ey * ey;
+      const bool gewinnt = d < d1;
+      d2 = gewinnt ? d2 : std::min(d2, d);
+      c = gewinnt ? k.farbe : c;
+      d1 = gewinnt ? d : d1;
+    }
     if (!(c > 0x20000000u)) return;  // transparent there: the wall shows
     uint32_t& pixel = Zeile(farbe, j)[i];
     V3& eintrag = relief[size_t(j) * S + i];
