@@ -52,31 +52,30 @@ constexpr char PS_FARBE[] =
     "$main() {\n"
     "  ergFarbe = float4(SAMPLE_2D(Farbe, fragTex).rgb, 1);\n"
     "}\n";
+// The lit shaders' inputs, and the normal map's normal turned into the world.
+#define LICHT_EINGABEN           \
+  "DEF_SAMPLER_2D(Normale);\n"  \
+  "float4x4 gNormalWelt;\n"     \
+  "float3 gLicht;\n"            \
+  "$rein float2 fragTex;\n"     \
+  "$raus float4 ergFarbe;\n"
 #define NORMALE_IN_DER_WELT                                          \
   "  float3 n = SAMPLE_2D(Normale, fragTex).rgb * 2 - 1;\n"          \
   "  n = normalize(mul(gNormalWelt, float4(n, 0)).xyz);\n"
 constexpr char PS_LICHT[] =
-    "DEF_SAMPLER_2D(Normale);\n"
-    "float4x4 gNormalWelt;\n"
-    "float3 gLicht;\n"
-    "$rein float2 fragTex;\n"
-    "$raus float4 ergFarbe;\n"
+    LICHT_EINGABEN
     "$main() {\n" NORMALE_IN_DER_WELT
     "  float d = saturate(dot(n, gLicht));\n"
     "  ergFarbe = float4(d, d, d, 1);\n"
     "}\n";
 constexpr char PS_GALERIE[] =
-    "DEF_SAMPLER_2D(Farbe);\n"
-    "DEF_SAMPLER_2D(Normale);\n"
-    "float4x4 gNormalWelt;\n"
-    "float3 gLicht;\n"
-    "$rein float2 fragTex;\n"
-    "$raus float4 ergFarbe;\n"
+    "DEF_SAMPLER_2D(Farbe);\n" LICHT_EINGABEN
     "$main() {\n" NORMALE_IN_DER_WELT
     "  float licht = 0.35 + 0.65 * saturate(dot(n, gLicht));\n"
     "  ergFarbe = float4(SAMPLE_2D(Farbe, fragTex).rgb * licht, 1);\n"
     "}\n";
 #undef NORMALE_IN_DER_WELT
+#undef LICHT_EINGABEN
 
 constexpr uint32_t FLOAT2 = 1, FLOAT3 = 2;
 constexpr uint32_t HINTERGRUND = 0xFF00FF;  // magenta: no patch pixel has it
