@@ -1,4 +1,5 @@
 // What both back ends share: the back-end choice, the diagnostics sink, format sizes.
+#include <atomic>
 #include <memory>
 
 #include "Plattform/d3d9/d3d9.h"
@@ -11,6 +12,7 @@ namespace d3d9 {
 namespace {
 bool g_Null = false;
 DiagnoseSenke g_Senke;
+std::atomic<PresentHaken> g_PresentHaken{nullptr};
 }  // namespace
 
 void WaehleNullBackend(const NullKonfig& konfig) {
@@ -28,6 +30,11 @@ IDirect3D9* Direct3DCreate9(UINT sdkVersion) {
 void SetzeDiagnoseSenke(DiagnoseSenke senke) { g_Senke = std::move(senke); }
 void MeldeDiagnose(const std::string& text) {
   if (g_Senke) g_Senke(text);
+}
+
+void SetzePresentHaken(PresentHaken haken) { g_PresentHaken.store(haken); }
+void MeldePresent() {
+  if (PresentHaken haken = g_PresentHaken.load()) haken();
 }
 
 namespace {

@@ -11,6 +11,8 @@
 #include <string>
 #include <type_traits>
 
+#include "Baum.h"
+#include "PatchErbauer.h"
 #include "Ressourcen.h"
 #include "TBereich.h"
 #include "Zarvo_AlphaZustand.h"
@@ -94,7 +96,9 @@ size_t Generator::KeyHash::operator()(uint32_t key) const {
   return size_t(h);
 }
 
-Generator::Erbauer Generator::StandardErbauer() { return {}; }
+Generator::Erbauer Generator::StandardErbauer() {
+  return {PatchErbauer::Flaeche, PatchErbauer::Gitter, {}, PatchErbauer::Hebel, PatchErbauer::Knopf, BaumErzeuger::Erzeuge, {}};
+}
 
 Generator::Generator(RenderInstanzPool& pool, Erbauer erbauer)
     : pool(pool), farbListe(nullptr, 256), normalListe(nullptr, 256), stapel(256), erbauer(std::move(erbauer)) {
@@ -452,14 +456,14 @@ void Generator::MarkiereVerloreneSeiten() {
 
 // False when nothing is to be drawn for the record.
 bool Generator::UebernimmDatensatz(FertigerPatch& d, Patch& patch, Uebernahme& bilanz) {
+  if (d.indices.size() < 3) {  // a refused build: nothing to show, silently
+    SpeichereOhneInhalt(d, patch);
+    return false;
+  }
   if (!IstPlatzierbar(d)) {
     ZARVO_PRUEFE(fmt::format("Patch {:08x}: Bilder {} x {} und {} x {} nicht platzierbar", d.key, d.farbe.Breite(),
                              d.farbe.Hoehe(), d.normale.Breite(), d.normale.Hoehe())
                      .c_str());
-    SpeichereOhneInhalt(d, patch);
-    return false;
-  }
-  if (d.indices.size() < 3) {
     SpeichereOhneInhalt(d, patch);
     return false;
   }

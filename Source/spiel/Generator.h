@@ -34,8 +34,9 @@
 //
 // The road from job to page. A record whose images are square powers of two (1..4096, A8R8G8B8,
 // colour and normal of one size) gets a rectangle in the first image page with room (a new 4096²
-// page pair when none has); other records and failures are stored as built without mesh, instance
-// or rectangle (one consistency line), so they are not rebuilt until their request changes. The
+// page pair when none has); other records are stored as built without mesh, instance or rectangle
+// (records without triangles silently, the rest with one consistency line), so they are not
+// rebuilt until their request changes. The
 // images of all records of one call are cut into T x T tiles (T the smallest width placed), copied
 // into staging atlas pairs of at most 4096² and drawn unchanged into the pages, once per pair,
 // page and image type. Pages are volatile render targets: after a device reset or an eviction
@@ -198,8 +199,13 @@ class Generator {
     ErbauerFunktion<BaumPatch> baum;
     ErbauerFunktion<MosaikPatch> mosaik;
   };
-  // The game's builders.
+  // The game's builders: faces, gates, levers, buttons (PatchErbauer.h) and trees (Baum.h).
   static Erbauer StandardErbauer();
+  // Paints a mosaic into a face's colour image and S x S position buffer (S the image's side):
+  // tiles where the picture is opaque, 0.002 out along its direction, joints at the wall surface
+  // (Mosaik.cpp).
+  static void BaueMosaik(const FlaechenPatch& flaeche, const MosaikPatch& mosaik, std::span<BVektor3<float>> positionen,
+                         Zarvo_Bild& farbe);
 
   // The tiles of one call (a pure plan, see UebernimmFertigePatches).
   struct KachelEingabe {  // one placed record
