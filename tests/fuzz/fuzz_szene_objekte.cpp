@@ -7,10 +7,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <vector>
 
+#include "EingabeLeser.h"
 #include "FuzzLog.h"
 #include "Raster.h"
 #include "SzenenSkript.h"
@@ -30,24 +30,7 @@ NullBildschirm* bildschirm = nullptr;
 Zarvo_SpriteStapel* stapel = nullptr;
 const BVektor3<float> FERN{1e5f, 1e5f, 1e5f};
 
-class Leser {
- public:
-  Leser(const uint8_t* daten_, size_t groesse_) : daten(daten_), groesse(groesse_) {}
-  bool Ende() const { return stelle >= groesse; }
-  uint8_t Byte() { return stelle < groesse ? daten[stelle++] : 0; }
-  float F32() {
-    uint32_t u = 0;
-    for (int i = 0; i < 4; ++i) u |= uint32_t(Byte()) << (8 * i);
-    float w;
-    std::memcpy(&w, &u, 4);
-    return w;
-  }
-
- private:
-  const uint8_t* daten;
-  size_t groesse;
-  size_t stelle = 0;
-};
+using Leser = EingabeLeser;
 
 void LiesKarte(Leser& leser, Karte& karte) {
   const uint32_t x = 1 + leser.Byte() % MAX_KANTE, y = 1 + leser.Byte() % MAX_KANTE, z = 1 + leser.Byte() % MAX_KANTE;
@@ -59,11 +42,11 @@ void LiesKarte(Leser& leser, Karte& karte) {
   karte.objekte.resize(leser.Byte() % (MAX_OBJEKTE + 1));
   for (Karte::Objekt& o : karte.objekte) {
     o.typ = leser.Byte() % OBJEKTTYPEN;
-    o.x = leser.F32();
-    o.y = leser.F32();
-    o.z = leser.F32();
+    o.x = leser.Float();
+    o.y = leser.Float();
+    o.z = leser.Float();
     for (auto& vektor : o.args)
-      for (float& w : vektor) w = leser.F32();
+      for (float& w : vektor) w = leser.Float();
   }
 }
 
@@ -123,7 +106,7 @@ class Lauf {
     const Karte& k = szene.karte;
     const uint32_t def = leser.Byte();
     const BVektor3<float> ort{leser.Byte() / 256.0f * float(k.X), leser.Byte() / 256.0f * float(k.Y), leser.Byte() / 256.0f * float(k.Z)};
-    const BVektor3<float> v{leser.F32(), leser.F32(), leser.F32()};
+    const BVektor3<float> v{leser.Float(), leser.Float(), leser.Float()};
     const bool bewegt = leser.Byte() & 1;
     const uint64_t slot = szene.ErzeugeInstanz(def, ort, v, bewegt);
     if (geworfen.size() <= slot) geworfen.resize(slot + 1, false);
