@@ -23,10 +23,6 @@ BVektor3<float> RichtungsVektor(float wert) {
   return {float(s.x), float(s.y), float(s.z)};
 }
 
-BVektor3<float> Kreuz(const BVektor3<float>& a, const BVektor3<float>& b) {
-  return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-
 BVektor3<float> Betrag(const BVektor3<float>& v) { return {std::fabs(v.x), std::fabs(v.y), std::fabs(v.z)}; }
 
 Objektregeln::Zellposition Abgeschnitten(const BVektor3<float>& p) {
@@ -83,7 +79,7 @@ std::optional<Szene::ObjektAnforderung> Szene::ObjektPatch(const Karte::Objekt& 
   const BVektor3<float> d0 = RichtungsVektor(a[0][0]), d1 = RichtungsVektor(a[0][1]);
   switch (objekt.typ) {
     case TypDruckplatte: return ObjektAnforderung{Generator::DruckplattenPatch{position}, position, {0.6f, 0.2f, 0.6f}};
-    case TypHebel: return ObjektAnforderung{Generator::HebelPatch{position, d0, d1, Kreuz(d0, d1)}, position, {0.4f, 0.4f, 0.4f}};
+    case TypHebel: return ObjektAnforderung{Generator::HebelPatch{position, d0, d1, d0.Kreuz(d1)}, position, {0.4f, 0.4f, 0.4f}};
     case TypGitter: return ObjektAnforderung{Generator::GitterPatch{position, d0, d1}, position, {1, 1, 1}};
     case TypKnopf: {
       const float halb = 2.0f * a[1][0];
@@ -95,7 +91,7 @@ std::optional<Szene::ObjektAnforderung> Szene::ObjektPatch(const Karte::Objekt& 
                                position + BVektor3<float>(5, 8, 5), {10, 16, 10}};
     }
     default: {  // the mosaic: right e = d0 x d1, g = e x d1 (-d0 for perpendicular directions)
-      const BVektor3<float> e = Kreuz(d0, d1), g = Kreuz(e, d1);
+      const BVektor3<float> e = d0.Kreuz(d1), g = e.Kreuz(d1);
       const float breite = a[1][0], hoehe = a[1][1];
       const uint32_t bild = uint32_t(uint64_t(Raster::AbschneidenInt64(a[2][0])));
       const BVektor3<float> halb = (Betrag(e) * breite + Betrag(d1) * hoehe + Betrag(g) * 0.2f) * 2.0f;

@@ -20,8 +20,6 @@ uint32_t Generation(Generator& g, uint32_t key) {
   return a ? a->generation : 0;
 }
 
-V3 Kreuz(const V3& a, const V3& b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
-
 constexpr V3 NORMALEN[6] = {{-1, 0, 0}, {1, 0, 0}, {0, 0, 1}, {0, 0, -1}, {0, -1, 0}, {0, 1, 0}};
 
 // Whether any neighbour shape makes the face of the type visible.
@@ -68,7 +66,7 @@ TEST(SzeneFlaechenVierecke, AlleTypenUndFlaechen) {
       const Generator::FlaechenPatch q = Szene::Flaechenviereck(typ, f, wert, 2, 3, 4);
       const bool bNull = q.b == V3{0, 0, 0};
       if (!bNull) {
-        EXPECT_GT(Kreuz(q.a, q.b).Punkt(NORMALEN[f]), 0.0f) << "type " << typ << " face " << f;
+        EXPECT_GT(q.a.Kreuz(q.b).Punkt(NORMALEN[f]), 0.0f) << "type " << typ << " face " << f;
       }
       if (KannSichtbarSein(typ, f)) {
         const auto dreieck = dreiecke.find(typ);

@@ -161,4 +161,25 @@ TEST_F(SzeneInstanzen, FernBewegtNahGebaut) {
   ErwarteVerschoben(GITTER, GITTER_MITTE + V3{0, 2, 0}, "built again");
 }
 
+// With the game's builders: at state 0 the lever's pose has the rotation its builder gave it,
+// placed at the lever's position instead of 0.02 inside the wall.
+TEST_F(SzeneInstanzen, HebelBeiNullWieSeinErbauer) {
+  Im([&] {
+    szene.reset();
+    szene = std::make_unique<Szene>(uhr, nullptr, nullptr);
+    szene->karte.SetzeGroesse(8, 4, 8);
+    szene->karte.objekte = {{3, 3.5f, 1.5f, 3.5f, {{0, 5}}}, {2, 5.0f, 1.5f, 3.5f, {{1, 5}}}, {4, 2.5f, 1.5f, 1.0f, {{2}, {0.25f}}}};
+    szene->BaueAusObjekten();
+  });
+  ASSERT_TRUE(BisInstanzen());
+  const Szene::Instanz gebaut = *InstanzVon(HEBEL);
+  Im([&] { szene->PlaneAnimation(Szene::HebelBesitzer(0), Animation::HebelZiel{0, 0.0f, 2.0f}); });
+  Bild(NAH);
+  const Szene::Instanz* bewegt = InstanzVon(HEBEL);
+  ASSERT_NE(bewegt, nullptr);
+  for (int j = 0; j < 3; ++j) ErwarteNahe(Spalte(*bewegt, j), Spalte(gebaut, j), "the builder's rotation");
+  ErwarteNahe(Verschiebung(gebaut), HEBEL_ORT - V3{0.02f, 0, 0}, "the builder's foot");
+  ErwarteNahe(Verschiebung(*bewegt), HEBEL_ORT, "the lever's position");
+}
+
 }  // namespace
