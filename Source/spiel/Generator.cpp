@@ -100,7 +100,7 @@ Generator::Erbauer Generator::StandardErbauer() {
   return {PatchErbauer::Flaeche, PatchErbauer::Gitter, {}, PatchErbauer::Hebel, PatchErbauer::Knopf, BaumErzeuger::Erzeuge, {}};
 }
 
-Generator::Generator(Szene::InstanzPool& pool, Erbauer erbauer)
+Generator::Generator(RenderInstanzPool& pool, Erbauer erbauer)
     : pool(pool), farbListe(nullptr, 256), normalListe(nullptr, 256), stapel(256), erbauer(std::move(erbauer)) {
   if (Zarvo_ZeichenKontext* kontext = Zarvo_Screen3D::GibZeichenKontext())
     alphaZustand = kontext->ErzeugeAlphaZustand(Zarvo_AlphaZustand::Beschreibung(0, 1, 0));
@@ -285,7 +285,7 @@ void Generator::WarteAufOffene() { offen.Warte(); }
 
 void Generator::GibPatchFrei(Patch& patch) {
   pool.GibFrei(patch.instanz);
-  patch.instanz = Szene::KEINE_INSTANZ;
+  patch.instanz = RenderInstanzPool::KEINE_INSTANZ;
   patch.modell.reset();
   if (patch.breite != 0 && patch.seite < seiten.size()) seiten[patch.seite].platz.GibPlatzFrei(patch.x, patch.y);
   patch.seite = KEINE_SEITE;
@@ -506,15 +506,15 @@ void Generator::SpeichereOhneInhalt(const FertigerPatch& d, Patch& patch) {
 
 void Generator::FuelleInstanz(Patch& patch, const float* transform) {
   const uint64_t id = pool.Reserviere();
-  Szene::Instanz& instanz = pool[id];
-  instanz = Szene::Instanz();
+  RenderInstanz& instanz = pool[id];
+  instanz = RenderInstanz();
   instanz.modell = patch.modell.get();
   instanz.farbTextur = seiten[patch.seite].farbTextur;
   instanz.normalTextur = seiten[patch.seite].normalTextur;
   instanz.dreiecke = patch.modell->indexBuffer ? uint32_t(patch.modell->indexBuffer->groesse / 12) : 0;
   std::memcpy(instanz.matrix, transform, sizeof instanz.matrix);
   pool.SetzeLebend(id);
-  Szene::InstanzPool::BerechneGrenzen(instanz);
+  RenderInstanzPool::BerechneGrenzen(instanz);
   patch.instanz = id;
 }
 

@@ -54,7 +54,7 @@
 
 #include "BVektor3.h"
 #include "Modell.h"
-#include "Szene.h"
+#include "RenderInstanz.h"
 #include "TPlatz.h"
 #include "Zarvo_Bild.h"
 #include "Zarvo_Parallel.h"
@@ -143,7 +143,7 @@ class Generator {
   // Entry of the built table (main thread only).
   struct Patch {
     std::unique_ptr<Modell> modell;
-    uint64_t instanz = Szene::KEINE_INSTANZ;
+    uint64_t instanz = RenderInstanzPool::KEINE_INSTANZ;
     uint32_t seite = KEINE_SEITE;
     uint32_t stufe = 0;       // 0: nothing built
     uint32_t generation = 0;  // 0 initially, and again when its page was lost
@@ -248,7 +248,7 @@ class Generator {
 
   // Empty tables, no pages; the blend state, the sprite lists and the batch on the screen's
   // drawing context. The pool receives the patches' render instances.
-  explicit Generator(Szene::InstanzPool& pool, Erbauer erbauer = StandardErbauer());
+  explicit Generator(RenderInstanzPool& pool, Erbauer erbauer = StandardErbauer());
   // Sets stopp, waits for every job (a job suspends, a plain thread blocks), then frees models,
   // pages and device objects. Render instances are not returned.
   ~Generator();
@@ -345,7 +345,7 @@ class Generator {
   std::mutex fertigSperre;
   std::vector<FertigerPatch> fertig;
   std::unordered_map<uint32_t, Patch, KeyHash> patches;
-  Szene::InstanzPool& pool;
+  RenderInstanzPool& pool;
   std::vector<Seite> seiten;
   std::atomic<uint8_t> stopp{0};
   Zarvo_Parallel::WarteZaehler offen;

@@ -23,3 +23,8 @@ morvelunt_test(test_patchbau_faeden
   LIBS spiel_generator spiel_welt spiel_grafik zarvoklassen testbilder
   TIMEOUT 300)
 target_include_directories(test_patchbau_faeden PRIVATE ${PROJECT_SOURCE_DIR}/tests/generator ${CMAKE_CURRENT_LIST_DIR})
+# The scene's moving parts with their render instances, built by real jobs.
+morvelunt_test(test_szene_instanzen
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/SzeneInstanzen_test.cpp
+  LIBS testerbauer spiel_szene spiel_generator spiel_welt spiel_grafik zarvoklassen
+  TIMEOUT 300)

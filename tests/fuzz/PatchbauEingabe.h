@@ -8,6 +8,8 @@
 #include <cstring>
 #include <vector>
 
+#include "EingabeLeser.h"
+
 namespace patchbaueingabe {
 
 enum Art : uint8_t { FLAECHE, GITTER, HEBEL, KNOPF, BAUM, ARTEN };
@@ -18,27 +20,7 @@ constexpr uint32_t MAX_NACHBARN = 6;
 constexpr uint32_t WORTE[ARTEN] = {13, 9, 12, 7, 9};
 constexpr uint32_t NACHBAR_WORTE[NACHBARN_ARTEN] = {3, 12, 7, 15};
 
-class Leser {
- public:
-  Leser(const uint8_t* daten, size_t groesse) : daten(daten), groesse(groesse) {}
-  uint8_t Byte() { return pos < groesse ? daten[pos++] : 0; }
-  uint32_t Wort() {
-    uint32_t w = 0;
-    for (int i = 0; i < 4; ++i) w |= uint32_t(Byte()) << (8 * i);
-    return w;
-  }
-  float Float() {
-    const uint32_t w = Wort();
-    float f;
-    std::memcpy(&f, &w, 4);
-    return f;
-  }
-
- private:
-  const uint8_t* daten;
-  size_t groesse;
-  size_t pos = 0;
-};
+using Leser = EingabeLeser;
 
 class Schreiber {
  public:
