@@ -324,57 +324,59 @@ void ZaehlerDesBildes(benchmark::State& state, Engine& e) {
   state.counters["DreieckeJePass"] = double(dreiecke);
 }
 
-void EngineBild(benchmark::State& state, const Groesse& g) {
+// The engine at that size after one frame, or null (and the run skipped).
+Engine* BereiteEngineVor(benchmark::State& state, const Groesse& g) {
   Engine& e = DieEngine();
   if (!e.bereit || !e.Setze(g)) {
     state.SkipWithError("no screen, level or renderer");
-    return;
+    return nullptr;
   }
-  e.Bild();
-  for (auto _ : state) e.Bild();
-  ZaehlerDesBildes(state, e);
+  e.Bild();  // every step finds what the frame before it left
+  return &e;
+}
+
+// The baseline at that size after one frame of its own, its context current, or null.
+Basis* BereiteBasisVor(benchmark::State& state, const Groesse& g) {
+  if (BereiteEngineVor(state, g) == nullptr) return nullptr;
+  Basis& b = DieBasis();
+  if (!b.Bereit()) {
+    state.SkipWithError("no baseline window");
+    return nullptr;
+  }
+  b.Setze(g);
+  b.Bild();
+  return &b;
+}
+
+void EngineBild(benchmark::State& state, const Groesse& g) {
+  Engine* e = BereiteEngineVor(state, g);
+  if (e == nullptr) return;
+  for (auto _ : state) e->Bild();
+  ZaehlerDesBildes(state, *e);
 }
 
 void EngineSchritt(benchmark::State& state, const Groesse& g, Schritt s) {
-  Engine& e = DieEngine();
-  if (!e.bereit || !e.Setze(g)) {
-    state.SkipWithError("no screen, level or renderer");
-    return;
-  }
-  e.Bild();  // every step finds what the frame before it left
-  for (auto _ : state) e.EinSchritt(s);
+  Engine* e = BereiteEngineVor(state, g);
+  if (e == nullptr) return;
+  for (auto _ : state) e->EinSchritt(s);
 }
 
 void BasisBild(benchmark::State& state, const Groesse& g) {
-  Engine& e = DieEngine();
-  if (!e.bereit || !e.Setze(g) || !DieBasis().Bereit()) {
-    state.SkipWithError("no baseline window");
-    return;
-  }
-  e.Bild();
-  Basis& b = DieBasis();
-  b.Setze(g);
-  b.Bild();
-  for (auto _ : state) b.Bild();
-  state.counters["Zeichnungen"] = double(3 * b.netze.size() + 1);
-  e.MachAktuell();
+  Basis* b = BereiteBasisVor(state, g);
+  if (b == nullptr) return;
+  for (auto _ : state) b->Bild();
+  state.counters["Zeichnungen"] = double(3 * b->netze.size() + 1);
+  DieEngine().MachAktuell();
 }
 
 void BasisSchritt(benchmark::State& state, const Groesse& g, Schritt s) {
-  Engine& e = DieEngine();
-  if (!e.bereit || !e.Setze(g) || !DieBasis().Bereit()) {
-    state.SkipWithError("no baseline window");
-    return;
-  }
-  e.Bild();
-  Basis& b = DieBasis();
-  b.Setze(g);
-  b.Bild();
+  Basis* b = BereiteBasisVor(state, g);
+  if (b == nullptr) return;
   for (auto _ : state) {
-    b.EinSchritt(s);
+    b->EinSchritt(s);
     glFinish();
   }
-  e.MachAktuell();
+  DieEngine().MachAktuell();
 }
 
 // Keeps each run's time per iteration, so that the ratios can be printed after the runs.

@@ -205,12 +205,18 @@ void WeltRenderer::GibZieleFrei() {
   GibFrei(kontext, tiefe);
 }
 
-void WeltRenderer::ZeichneSchattenPassage(Szene& szene, const BMatrix& sicht) {
-  kontext.SetRenderZiel(schattenZiel);
-  kontext.SetTiefeZustand(szenenTiefe);
-  kontext.SetAlphaZustand(nullptr);
+// A map pass: its target, depth and blend state, no culling, colour and depth cleared.
+void WeltRenderer::BeginneKartenPassage(Zarvo_Renderziel* ziel, Zarvo_TiefeZustand* tiefeZustand, Zarvo_AlphaZustand* alpha,
+                                        const float (&farbe)[4]) {
+  kontext.SetRenderZiel(ziel);
+  kontext.SetTiefeZustand(tiefeZustand);
+  kontext.SetAlphaZustand(alpha);
   kontext.SetRueckseite(KEIN_CULLING);
-  kontext.Leeren(LEERE_FARBE_UND_TIEFE, LEERE_SCHATTEN);
+  kontext.Leeren(LEERE_FARBE_UND_TIEFE, farbe);
+}
+
+void WeltRenderer::ZeichneSchattenPassage(Szene& szene, const BMatrix& sicht) {
+  BeginneKartenPassage(schattenZiel, szenenTiefe, nullptr, LEERE_SCHATTEN);
   const mathe::Licht licht = mathe::BerechneLicht(sicht);
   lichtTransform = licht.transform;
   lichtRichtung = licht.richtung;
@@ -218,11 +224,7 @@ void WeltRenderer::ZeichneSchattenPassage(Szene& szene, const BMatrix& sicht) {
 }
 
 void WeltRenderer::ZeichneHoehenPassage(Szene& szene, const BMatrix& sicht) {
-  kontext.SetRenderZiel(ambientZiel);
-  kontext.SetTiefeZustand(nullptr);
-  kontext.SetAlphaZustand(ambientAlpha);
-  kontext.SetRueckseite(KEIN_CULLING);
-  kontext.Leeren(LEERE_FARBE_UND_TIEFE, LEERE_AMBIENT);
+  BeginneKartenPassage(ambientZiel, nullptr, ambientAlpha, LEERE_AMBIENT);
   const mathe::Umgebung umgebung = mathe::BerechneUmgebung(sicht);
   Kopiere(umgebung.zentrum, ambientZentrum);
   ZeichneWelt(szene, programme[HOEHE], umgebung.sicht, umgebung.projektion);

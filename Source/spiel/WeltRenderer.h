@@ -114,6 +114,8 @@ class WeltRenderer {
  private:
   void BaueEingabe();
   void TrageEffektEin(FilterSatz& satz, const char* name);
+  void BeginneKartenPassage(Zarvo_Renderziel* ziel, Zarvo_TiefeZustand* tiefeZustand, Zarvo_AlphaZustand* alpha,
+                            const float (&farbe)[4]);
   void SetzeLicht(const Programmsatz& satz);
   void GibProgrammFrei(Programmsatz& satz);
   void GibZieleFrei();
