@@ -28,6 +28,7 @@
 
 #include <GLFW/glfw3.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <filesystem>
@@ -71,8 +72,9 @@ class SpielRahmen : public ::testing::Test {
   static inline int64_t zeit = 0;
 
   void SetUp() override {
-    // From the real counter on, so that the frame clock never steps backward.
-    zeit = LiesZaehler();
+    // From the real counter on, and never below an earlier test's end, so that the frame clock
+    // (a process-wide global) never steps backward.
+    zeit = std::max(zeit, LiesZaehler());
     win32::SetzeZaehlerQuelle([] { return zeit; });
     ASSERT_TRUE(OeffneSchirm());
     verzeichnisVorher = g_System.anwendungsVerzeichnis;
