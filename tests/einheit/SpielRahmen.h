@@ -90,6 +90,7 @@ class SpielRahmen : public ::testing::Test {
     bruecke = std::make_unique<Spiel::Buttons>();
     OPRIX::gInputSystem->handler = bruecke.get();
     StarteTon(FmodSkript());
+    Spiel::Szene::SetzeKombinationZurueck();
   }
 
   void TearDown() override {
