@@ -298,7 +298,8 @@ class SpielRahmen : public ::testing::Test {
     ADD_FAILURE() << "no trigger at " << zelle.x << " " << zelle.y << " " << zelle.z;
     return 0;
   }
-  // How often the game played the effect `datei` since the calls were last cleared.
+  // How often the game played the effect `datei` since the audio system was made (sound names
+  // s0, s1 ... follow the createSound calls, so the record must not be cleared in between).
   static size_t Gespielt(const std::string& datei) {
     const std::vector<std::string> erzeugt = FmodAttrappe::Aufrufe("createSound(");
     size_t anzahl = 0;
