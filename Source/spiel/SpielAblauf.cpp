@@ -42,6 +42,35 @@ constexpr uint32_t ANZAHL_BLICKE = 4;
 
 BVektor3<float> AlsFloat(const SpielAblauf::Zellposition& v) { return {float(v.x), float(v.y), float(v.z)}; }
 
+// A page of the game: a row or a column with gaps of 5 around its children.
+Gui::Seite* NeueSeite(uint32_t art, const BVektor3<float>& dehnung) {
+  auto* seite = new Gui::Seite(art, dehnung);
+  Gui::SetzeStil(seite->eigenschaften, "elmAbstand.x", SEITEN_ABSTAND);
+  Gui::SetzeStil(seite->eigenschaften, "elmAbstand.y", SEITEN_ABSTAND);
+  return seite;
+}
+
+// A button showing a sprite of the game atlas, with a hotkey (Gui::Taste::KEINE: none).
+Gui::Button* NeuerKnopf(uint64_t bild, uint64_t taste) {
+  auto* knopf = new Gui::Button("", Gui::ButtonBild(Ressourcen::Atlas(), bild, false));
+  knopf->SetTaste(taste);
+  return knopf;
+}
+
+// A page sized to its content.
+BVektor3<float> GroesseNachInhalt(Gui::Seite& seite) {
+  const BVektor3<float> groesse = seite.GetGroesse();
+  seite.SetGroesse(groesse, false);
+  return groesse;
+}
+
+// At its place on the input bridge's surface (detached when there is none).
+void Zeige(Gui::Seite& seite, const BVektor3<float>& position) {
+  seite.SetPosition(position, false);
+  Buttons* bruecke = Buttons::Global();
+  if (bruecke && bruecke->GibOberflaeche()) bruecke->GibOberflaeche()->FuegeHinzu(&seite);
+}
+
 }  // namespace
 
 SpielAblauf::SpielAblauf(Zarvo_Audio* audio, Zarvo_AudioKanal* kanal, Generator::Erbauer erbauer)
@@ -101,19 +130,6 @@ void SpielAblauf::StarteMusik(Zarvo_Audio* audio) {
 
 // ---- the pages ----
 
-Gui::Seite* SpielAblauf::NeueSeite(uint32_t art, const BVektor3<float>& dehnung) const {
-  auto* seite = new Gui::Seite(art, dehnung);
-  Gui::SetzeStil(seite->eigenschaften, "elmAbstand.x", SEITEN_ABSTAND);
-  Gui::SetzeStil(seite->eigenschaften, "elmAbstand.y", SEITEN_ABSTAND);
-  return seite;
-}
-
-Gui::Button* SpielAblauf::NeuerKnopf(uint64_t bild, uint64_t taste) const {
-  auto* knopf = new Gui::Button("", Gui::ButtonBild(Ressourcen::Atlas(), bild, false));
-  knopf->SetTaste(taste);
-  return knopf;
-}
-
 void SpielAblauf::ErstelleUI() {
   BaueBewegungsSeite();
   BaueInventarSeite();
@@ -139,11 +155,8 @@ void SpielAblauf::BaueBewegungsSeite() {
     }
     bewegungsSeite->FuegeHinzu(reihe);
   }
-  const BVektor3<float> groesse = bewegungsSeite->GetGroesse();
-  bewegungsSeite->SetGroesse(groesse, false);
-  bewegungsSeite->SetPosition({Kamera::LiesSchirm().breite - groesse.x - SEITEN_RAND, SEITEN_RAND, 0}, false);
-  if (Buttons* bruecke = Buttons::Global(); bruecke && bruecke->GibOberflaeche())
-    bruecke->GibOberflaeche()->FuegeHinzu(bewegungsSeite.get());
+  const float breite = GroesseNachInhalt(*bewegungsSeite).x;
+  Zeige(*bewegungsSeite, {Kamera::LiesSchirm().breite - breite - SEITEN_RAND, SEITEN_RAND, 0});
 }
 
 void SpielAblauf::BaueInventarSeite() {
@@ -166,10 +179,8 @@ void SpielAblauf::BaueInventarSeite() {
     }
     inventarSeite->FuegeHinzu(reihe);
   }
-  inventarSeite->SetGroesse(inventarSeite->GetGroesse(), false);
-  inventarSeite->SetPosition({SEITEN_RAND, SEITEN_RAND, 0}, false);
-  if (Buttons* bruecke = Buttons::Global(); bruecke && bruecke->GibOberflaeche())
-    bruecke->GibOberflaeche()->FuegeHinzu(inventarSeite.get());
+  GroesseNachInhalt(*inventarSeite);
+  Zeige(*inventarSeite, {SEITEN_RAND, SEITEN_RAND, 0});
 }
 
 void SpielAblauf::TauscheMitFach(size_t fach) {

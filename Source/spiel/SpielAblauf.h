@@ -155,8 +155,6 @@ class SpielAblauf {
   void StarteMusik(Zarvo_Audio* audio);
 
   // The pages.
-  Gui::Seite* NeueSeite(uint32_t art, const BVektor3<float>& dehnung) const;
-  Gui::Button* NeuerKnopf(uint64_t bild, uint64_t taste) const;
   void BaueBewegungsSeite();
   void BaueInventarSeite();
   void TauscheMitFach(size_t fach);

@@ -4,6 +4,8 @@
 // holds it open.
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "SpielRahmen.h"
 
 namespace {
@@ -29,16 +31,19 @@ TEST_F(MitgelieferteSzene, HebelPlatteUndSteinHaltenDasGitterOffen) {
   ASSERT_EQ(S().GibZelle(), (Zelle{3, 1, 3}));
   ASSERT_EQ(S().GibBlick(), 2u);
 
-  // 1. The lever and both gates built.
-  ASSERT_TRUE(WarteAufInstanzen({KeyBei(TYP_HEBEL, {2, 1, 14}), KeyBei(TYP_GITTER, b), KeyBei(TYP_GITTER, c)}));
-  ASSERT_EQ(GitterZustand(b), 0.0f);
-  ASSERT_EQ(GitterZustand(c), 0.0f);
-
-  // 2. To the lever's cell, facing it (-X), and pull it.
+  // 1. To the lever's cell, facing it (-X); the lever and both gates built (waiting there, where
+  // they are the nearest patches, is what keeps this short under the sanitizers).
   Gehe({GLFW_KEY_W, GLFW_KEY_W, GLFW_KEY_W, GLFW_KEY_W, GLFW_KEY_W, GLFW_KEY_W, GLFW_KEY_W, GLFW_KEY_W, GLFW_KEY_W,
         GLFW_KEY_W, GLFW_KEY_W, GLFW_KEY_A, GLFW_KEY_Q});
   ASSERT_EQ(S().GibZelle(), (Zelle{2, 1, 14}));
   ASSERT_EQ(S().GibBlick(), 0u);
+  const auto anfang = std::chrono::steady_clock::now();
+  ASSERT_TRUE(WarteAufInstanzen({KeyBei(TYP_HEBEL, {2, 1, 14}), KeyBei(TYP_GITTER, b), KeyBei(TYP_GITTER, c)}));
+  RecordProperty("instanzen_ms", int(std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - anfang).count()));
+  ASSERT_EQ(GitterZustand(b), 0.0f);
+  ASSERT_EQ(GitterZustand(c), 0.0f);
+
+  // 2. The lever pulled.
   const V3 hebel = Szene().GibHebel()[0].position;
   ASSERT_EQ(Szene().GibHebel()[0].zelle, (Zelle{2, 1, 14}));
   KlickeAufWeltpunkt(hebel);

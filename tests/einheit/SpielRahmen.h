@@ -264,9 +264,9 @@ class SpielRahmen : public ::testing::Test {
     return p && Szene().instanzen.IstLebend(p->instanz) ? &Szene().instanzen[p->instanz] : nullptr;
   }
   // Frames (each with a short real pause for the jobs) until the keys have render instances;
-  // false after 20 s.
+  // false after 120 s.
   bool WarteAufInstanzen(const std::vector<uint32_t>& keys) {
-    const auto ende = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    const auto ende = std::chrono::steady_clock::now() + std::chrono::seconds(120);
     while (std::chrono::steady_clock::now() < ende) {
       Bild();
       bool alle = true;

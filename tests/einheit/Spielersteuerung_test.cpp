@@ -425,6 +425,8 @@ TEST_F(Spielersteuerung, AblageTabelle) {
       {"beyond the -Z edge", {2, 1, 0}, {5, 3.5f, 1}, {0, -0.1f, -1}, {2.75f, 1.1f, 0.25f}, false},
       {"beyond the +Z edge", {2, 1, 5}, {5, 3.5f, 11}, {0, -0.1f, 1}, {2.75f, 1.1f, 5.75f}, false},
       {"a little ahead-left", {2, 1, 2}, kamera, {-0.3f, -1, 0.3f}, {2.25f, 1.1f, 2.75f}, false},
+      // No game flow stands outside the grid; the rule still reads no cell there.
+      {"from a cell above the grid", {2, 3, 2}, {5, 7.5f, 5}, {0, -1, 0}, {2.75f, 3.1f, 2.75f}, true},
   };
   for (const Fall& f : faelle) {
     const SpielAblauf::Ablage ablage = SpielAblauf::AblageOrt(karte, f.zelle, f.kamera, f.strahl.Normalisiert(), 0.1f);
