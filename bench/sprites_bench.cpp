@@ -21,6 +21,7 @@
 
 #include "Plattform/d3d9/d3d9.h"
 #include "TBereich.h"
+#include "VerstecktesFenster.h"
 #include "Zarvo_Screen3D.h"
 #include "Zarvo_SpriteAtlas.h"
 #include "Zarvo_Start.h"
@@ -106,14 +107,8 @@ void main() {
 // an instance buffer, the program and a target of the engine's size.
 struct Basis {
   Basis() {
-    glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
-    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
-    glfwWindowHint(GLFW_OPENGL_FORWARD_COMPAT, GLFW_TRUE);
-    fenster = glfwCreateWindow(64, 64, "basis", nullptr, nullptr);
+    fenster = ErzeugeVerstecktesFenster("basis");
     if (fenster == nullptr) return;
-    glfwMakeContextCurrent(fenster);
     BaueProgramm();
     BaueTextur(DieEngine().atlas->Bild());
     BaueGeometrie();

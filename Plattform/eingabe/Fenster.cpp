@@ -57,7 +57,9 @@ BOOL IsWow64Process(HANDLE, BOOL* wow64) {
   return TRUE;
 }
 
+inline namespace eingabe_handle {
 HANDLE GetCurrentProcess() { return reinterpret_cast<HANDLE>(intptr_t(-1)); }
+}  // namespace eingabe_handle
 
 LONG_PTR SetWindowLongPtrW(HWND fenster, int index, LONG_PTR wert) {
   if (index != GWLP_WNDPROC || !IsWindow(fenster) || wert == 0) return 0;

@@ -11,7 +11,11 @@ inline constexpr int GWLP_WNDPROC = -4;
 BOOL IsWindow(HWND fenster);
 // Always answers FALSE in *wow64: the process is native.
 BOOL IsWow64Process(HANDLE prozess, BOOL* wow64);
+// The system stand-in defines the crash handler's GetCurrentProcess on its own handle type; this
+// one has a namespace of its own in the symbol, so that a program can link both.
+inline namespace eingabe_handle {
 HANDLE GetCurrentProcess();
+}
 
 // Installing a procedure other than the default installs the input callbacks; setting the
 // returned default back removes them. Returns the previous procedure, 0 on failure.

@@ -150,16 +150,25 @@ void Zarvo_Font3D::UebernimmMetriken(uint32_t version, uint32_t glyphAnzahl, std
 void Zarvo_Font3D::AddBuchstabe(uint32_t zeichen, const TBereich& quelle, uint64_t sx, uint64_t sy, uint64_t w, uint64_t h,
                                 int32_t xVersatz, int32_t yVersatz, int32_t vorschub) {
   if (nativeHoehe == 0) {
-    nativeHoehe = groesse = float(h);
-    skalierung = 1;
+    SetNativeHoehe(float(h));
   } else if (float(h) != nativeHoehe) {
     g_Log.Schreibe("!Zarvo_Font3D::AddBuchstabe( '%s', ..., %d, %d, %d, %d): Neuer Buchstabe hat abweichende Höhe (%d anstatt %d).",
                    AlsUtf8(zeichen).c_str(), int(sx), int(sy), int(w), int(h), int(h), int(nativeHoehe));
     return;
   }
+  KopiereBuchstabe(zeichen, quelle, sx, sy, w, h, xVersatz, yVersatz, vorschub);
+}
+
+void Zarvo_Font3D::KopiereBuchstabe(uint32_t zeichen, const TBereich& quelle, uint64_t sx, uint64_t sy, uint64_t w,
+                                    uint64_t h, int32_t xVersatz, int32_t yVersatz, int32_t vorschub) {
   glyphen.KopiereEintrag(zeichen, quelle, sx, sy, w, h);
   if (zeichen >= metriken.size()) metriken.resize(std::bit_ceil(uint64_t(zeichen) + 1));
   metriken[zeichen] = {xVersatz, yVersatz, vorschub};
+}
+
+void Zarvo_Font3D::SetNativeHoehe(float hoehe) {
+  nativeHoehe = groesse = hoehe;
+  skalierung = 1;
 }
 
 void Zarvo_Font3D::SetGroesse(float neu) {

@@ -59,6 +59,12 @@ class Zarvo_Font3D {
   // native height; a glyph of another height is refused with a line.
   void AddBuchstabe(uint32_t zeichen, const TBereich& quelle, uint64_t sx, uint64_t sy, uint64_t w, uint64_t h,
                     int32_t xVersatz, int32_t yVersatz, int32_t vorschub);
+  // AddBuchstabe without the height check: places and copies the glyph (atlas slot 1) and sets
+  // its metrics record, growing the metrics to the next power of two above the code point.
+  void KopiereBuchstabe(uint32_t zeichen, const TBereich& quelle, uint64_t sx, uint64_t sy, uint64_t w, uint64_t h,
+                        int32_t xVersatz, int32_t yVersatz, int32_t vorschub);
+  // Native height := size := hoehe, scale 1: for fonts whose glyphs differ in height (generated).
+  void SetNativeHoehe(float hoehe);
 
   void SetGroesse(float groesse);
   void SetAusrichtung(uint32_t horizontal, uint32_t vertikal);
@@ -87,6 +93,8 @@ class Zarvo_Font3D {
   // "..." when text remains after it.
   std::vector<Zeile> BrecheUm(const char* text, float breite, float hoehe) const;
 
+  // Whether the code point has a glyph (a live atlas entry with a metrics record).
+  bool HatGlyphe(uint32_t zeichen) const { return IstBekannt(zeichen); }
   float NativeHoehe() const { return nativeHoehe; }
   float Groesse() const { return groesse; }
   float Skalierung() const { return skalierung; }

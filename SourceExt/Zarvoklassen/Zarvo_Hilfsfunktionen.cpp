@@ -85,3 +85,10 @@ bool ParseXmlBegrenzt(std::string_view text, TiXmlDocument& dokument, int grenze
   dokument.Parse(kopie.c_str());
   return !dokument.Error();
 }
+
+std::string XmlElementText(const TiXmlElement& element) {
+  std::string text;
+  for (const TiXmlNode* kind = element.FirstChild(); kind != nullptr; kind = kind->NextSibling())
+    if (const TiXmlText* stueck = kind->ToText()) text += stueck->ValueStr();
+  return text;
+}

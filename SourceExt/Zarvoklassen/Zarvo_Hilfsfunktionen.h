@@ -5,6 +5,7 @@
 #include <string_view>
 
 class TiXmlDocument;
+class TiXmlElement;
 
 // IEEE 754 half to float; a zero exponent (zero, subnormal) gives a signed zero; infinity and
 // NaN are not treated specially.
@@ -25,3 +26,6 @@ int ZaehleElementOeffnungen(std::string_view text, int grenze);
 // Parses XML text into `dokument` unless it opens more than `grenze` elements (TinyXML recurses
 // per nesting level). False on a parse failure or a text over the limit.
 bool ParseXmlBegrenzt(std::string_view text, TiXmlDocument& dokument, int grenze);
+
+// All text and CDATA children of the element, joined in document order ("" when it has none).
+std::string XmlElementText(const TiXmlElement& element);

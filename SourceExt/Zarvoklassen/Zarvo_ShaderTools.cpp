@@ -63,6 +63,26 @@ Zarvo_ShaderPaar Zarvo_ShaderTools::ErzeugeProgrammAusText(Zarvo_ZeichenKontext&
   return paar;
 }
 
+Zarvo_ShaderPaar Zarvo_ShaderTools::ErzeugeProgrammAusTextLeise(Zarvo_ZeichenKontext& kontext, Zarvo_VertexEingabe* eingabe,
+                                                                const char* vertexShader, const char* pixelShader,
+                                                                Zarvo_ShaderFehler& fehler) {
+  const auto scheitere = [&](Zarvo_ShaderPaar& paar, Zarvo_ShaderFehler::Stufe stufe, const char* meldungen) {
+    fehler = {stufe, meldungen ? meldungen : ""};
+    GibFrei(kontext, paar);
+    return Zarvo_ShaderPaar{};
+  };
+  fehler = {};
+  Zarvo_ShaderPaar paar;
+  paar.vertexShader = kontext.ErzeugeVertexShader();
+  if (!paar.vertexShader->UebersetzeAusString(vertexShader, {}, true))
+    return scheitere(paar, Zarvo_ShaderFehler::VERTEX, paar.vertexShader->GibMeldungen());
+  paar.pixelShader = kontext.ErzeugePixelShader();
+  if (!paar.pixelShader->UebersetzeAusString(pixelShader, {}, true))
+    return scheitere(paar, Zarvo_ShaderFehler::PIXEL, paar.pixelShader->GibMeldungen());
+  paar.programm = kontext.ErzeugeProgramm(eingabe, paar.vertexShader, paar.pixelShader);
+  return paar;
+}
+
 void Zarvo_ShaderTools::GibFrei(Zarvo_ZeichenKontext& kontext, const Zarvo_ShaderPaar& paar) {
   kontext.GibFrei(paar.programm);
   kontext.GibFrei(paar.pixelShader);

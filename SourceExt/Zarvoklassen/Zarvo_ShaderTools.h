@@ -17,6 +17,13 @@ struct Zarvo_ShaderPaar {
   Zarvo_Programm* programm = nullptr;
 };
 
+// What a quiet build reports when a stage fails: the stage and that shader's compiler messages.
+struct Zarvo_ShaderFehler {
+  enum Stufe { KEINE, VERTEX, PIXEL };
+  Stufe stufe = KEINE;
+  std::string meldungen;  // empty when the compiler gave none
+};
+
 class Zarvo_ShaderTools {
  public:
   // A new shader from the file's text; an unreadable file throws "Datei nicht lesbar".
@@ -27,6 +34,11 @@ class Zarvo_ShaderTools {
   // Both shaders compiled from dialect text without defines, and the program linking them to `eingabe`.
   static Zarvo_ShaderPaar ErzeugeProgrammAusText(Zarvo_ZeichenKontext& kontext, Zarvo_VertexEingabe* eingabe,
                                                  const char* vertexShader, const char* pixelShader);
+  // The same without log lines: stops at the first stage that fails, frees what it made and returns
+  // an empty pair with the stage and its messages in `fehler`.
+  static Zarvo_ShaderPaar ErzeugeProgrammAusTextLeise(Zarvo_ZeichenKontext& kontext, Zarvo_VertexEingabe* eingabe,
+                                                      const char* vertexShader, const char* pixelShader,
+                                                      Zarvo_ShaderFehler& fehler);
   // The program before the shaders it binds.
   static void GibFrei(Zarvo_ZeichenKontext& kontext, const Zarvo_ShaderPaar& paar);
 };

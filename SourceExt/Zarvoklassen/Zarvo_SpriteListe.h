@@ -40,6 +40,8 @@ class Zarvo_SpriteListe {
 
   const std::vector<Zarvo_SpriteInstanz>& Instanzen() const { return instanzen; }
   Zarvo_TexturAtlas* Atlas() const { return atlas; }
+  // Points the list at another atlas; instances already added keep their source rectangles.
+  void SetzeAtlas(Zarvo_TexturAtlas* neu) { atlas = neu; }
 
   // Set: new instances are placed and turned by their centre.
   uint8_t zentriert = 0;

@@ -4,6 +4,7 @@
 
 #include "Zarvo_AlphaZustand.h"
 #include "Zarvo_IndexBuffer.h"
+#include "Zarvo_PixelShader.h"
 #include "Zarvo_Programm.h"
 #include "Zarvo_Sampler.h"
 #include "Zarvo_Screen3D.h"
@@ -56,12 +57,15 @@ constexpr char VS_NORMALKARTE[] =
 #undef SPRITE_VERTEX_SHADER
 
 // Pixel inputs count from TEXCOORD0, in the order of the vertex outputs after the position.
+#define SPRITE_PIXEL_EINGABEN    \
+  "DEF_SAMPLER_2D(Textur);\n"   \
+  "$rein float4 fragFarbe;\n"   \
+  "$rein float2 fragTex;\n"     \
+  "$rein float4 fragTexGrenz;\n" \
+  "$raus float4 ergFarbe;\n"
+
 constexpr char PS_EINFACH[] =
-    "DEF_SAMPLER_2D(Textur);\n"
-    "$rein float4 fragFarbe;\n"
-    "$rein float2 fragTex;\n"
-    "$rein float4 fragTexGrenz;\n"
-    "$raus float4 ergFarbe;\n"
+    SPRITE_PIXEL_EINGABEN
     "$main() {\n"
     "  float2 t = clamp(fragTex, fragTexGrenz.xy, fragTexGrenz.zw);\n"
     "  float4 farbe = SAMPLE_2D(Textur, t) * fragFarbe;\n"
@@ -69,6 +73,16 @@ constexpr char PS_EINFACH[] =
     "  farbe.a = max(0, farbe.a);\n"
     "  ergFarbe = farbe;\n"
     "}\n";
+
+// The unchanged copy: the clamped sample times the sprite colour, without premultiplying, so that
+// texels with alpha below 1 keep their colour when copied into a target.
+constexpr char PS_KOPIE[] =
+    SPRITE_PIXEL_EINGABEN
+    "$main() {\n"
+    "  float2 t = clamp(fragTex, fragTexGrenz.xy, fragTexGrenz.zw);\n"
+    "  ergFarbe = SAMPLE_2D(Textur, t) * fragFarbe;\n"
+    "}\n";
+#undef SPRITE_PIXEL_EINGABEN
 
 constexpr char PS_NORMALKARTE[] =
     "DEF_SAMPLER_2D(Textur);\n"
@@ -104,6 +118,7 @@ struct GemeinsameResourcen {
   Zarvo_VertexEingabe* eingabe = nullptr;
   SpriteProgramm einfach;
   SpriteProgramm normalKarte;
+  SpriteProgramm kopie;
   Zarvo_VertexBuffer* quad = nullptr;
   Zarvo_IndexBuffer* quadIndizes = nullptr;
   Zarvo_AlphaZustand* alpha = nullptr;
@@ -126,13 +141,27 @@ Zarvo_VertexEingabe* BaueEingabe(Zarvo_ZeichenKontext& kontext) {
   return eingabe;
 }
 
+void LiesGriffe(SpriteProgramm& p) {
+  p.quellGroesse = p.shader.programm->GibKonstante("gQuellGroesse");
+  p.zielGroesse = p.shader.programm->GibKonstante("gZielGroesse");
+  p.textur = p.shader.programm->GibSampler("Textur");
+}
+
 SpriteProgramm BaueProgramm(Zarvo_ZeichenKontext& kontext, Zarvo_VertexEingabe* eingabe, bool normalKarte) {
   SpriteProgramm p;
   p.shader = Zarvo_ShaderTools::ErzeugeProgrammAusText(kontext, eingabe, Zarvo_SpriteStapel::VertexShaderQuelle(normalKarte),
                                                        Zarvo_SpriteStapel::PixelShaderQuelle(normalKarte));
-  p.quellGroesse = p.shader.programm->GibKonstante("gQuellGroesse");
-  p.zielGroesse = p.shader.programm->GibKonstante("gZielGroesse");
-  p.textur = p.shader.programm->GibSampler("Textur");
+  LiesGriffe(p);
+  return p;
+}
+
+// The copy program shares the plain program's vertex shader; its pair holds no vertex shader.
+SpriteProgramm BaueKopierProgramm(Zarvo_ZeichenKontext& kontext, Zarvo_VertexEingabe* eingabe, const SpriteProgramm& einfach) {
+  SpriteProgramm p;
+  p.shader.pixelShader = kontext.ErzeugePixelShader();
+  p.shader.pixelShader->UebersetzeAusString(PS_KOPIE, {}, false);
+  p.shader.programm = kontext.ErzeugeProgramm(eingabe, einfach.shader.vertexShader, p.shader.pixelShader);
+  LiesGriffe(p);
   return p;
 }
 
@@ -141,6 +170,7 @@ void LegeGemeinsameAn(Zarvo_ZeichenKontext& kontext) {
   g.eingabe = BaueEingabe(kontext);
   g.einfach = BaueProgramm(kontext, g.eingabe, false);
   g.normalKarte = BaueProgramm(kontext, g.eingabe, true);
+  g.kopie = BaueKopierProgramm(kontext, g.eingabe, g.einfach);
   float ecken[8] = {0, 0, 1, 0, 0, 1, 1, 1};
   g.quad = kontext.ErzeugeVertexBuffer(sizeof ecken, 0, {ecken, sizeof ecken, 0});
   uint16_t indizes[6] = {0, 1, 2, 1, 3, 2};
@@ -165,6 +195,8 @@ const char* Zarvo_SpriteStapel::VertexShaderQuelle(bool normalKarte) { return no
 
 const char* Zarvo_SpriteStapel::PixelShaderQuelle(bool normalKarte) { return normalKarte ? PS_NORMALKARTE : PS_EINFACH; }
 
+const char* Zarvo_SpriteStapel::KopierPixelShaderQuelle() { return PS_KOPIE; }
+
 void Zarvo_SpriteStapel::ErzeugeGemeinsameResourcen() {
   if (g_gemeinsam.nutzer++ != 0) return;
   if (Zarvo_ZeichenKontext* kontext = Zarvo_Screen3D::GibZeichenKontext()) LegeGemeinsameAn(*kontext);
@@ -179,6 +211,7 @@ void Zarvo_SpriteStapel::GibGemeinsameResourcenFrei() {
     kontext->GibFrei(g.alpha);
     kontext->GibFrei(g.quadIndizes);
     kontext->GibFrei(g.quad);
+    Zarvo_ShaderTools::GibFrei(*kontext, g.kopie.shader);
     Zarvo_ShaderTools::GibFrei(*kontext, g.normalKarte.shader);
     Zarvo_ShaderTools::GibFrei(*kontext, g.einfach.shader);
     kontext->GibFrei(g.eingabe);
@@ -222,7 +255,7 @@ bool Zarvo_SpriteStapel::StarteZeichnen(Zarvo_Textur* textur, bool normalKarte) 
   Zarvo_ZeichenKontext* kontext = Zarvo_Screen3D::GibZeichenKontext();
   if (textur == nullptr || kontext == nullptr || !SichereGemeinsame(*kontext)) return false;
   const GemeinsameResourcen& g = g_gemeinsam;
-  const SpriteProgramm& p = normalKarte ? g.normalKarte : g.einfach;
+  const SpriteProgramm& p = kopieren ? g.kopie : normalKarte ? g.normalKarte : g.einfach;
   kontext->SetProgramm(p.shader.programm);
   kontext->SetTextur(p.textur, g.sampler, textur);
   kontext->SetProgrammKonstante(p.quellGroesse, 1.0f / float(textur->breite), 1.0f / float(textur->hoehe));

@@ -8,7 +8,8 @@
 //
 // The shaders write premultiplied alpha: colour = texel × sprite colour, rgb × |alpha|, alpha
 // clamped at 0 (a negative alpha adds); the normal-map variant turns the texel's xy by the
-// sprite's rotation.
+// sprite's rotation. A third program copies unchanged (texel × sprite colour, no premultiplying);
+// a batch selects it with `kopieren`, for copying images into render targets as they are.
 #include <cstdint>
 
 #include "Zarvo_SpriteListe.h"
@@ -49,11 +50,15 @@ class Zarvo_SpriteStapel {
   // The shader sources in the engine's dialect.
   static const char* VertexShaderQuelle(bool normalKarte);
   static const char* PixelShaderQuelle(bool normalKarte);
+  // The pixel shader of the copy program; its vertex shader is the plain one.
+  static const char* KopierPixelShaderQuelle();
 
   const Zarvo_VertexBuffer* InstanzBuffer() const { return instanzBuffer; }
 
   // When set, it replaces the shared premultiplied blending.
   Zarvo_AlphaZustand* alphaZustand = nullptr;
+  // When set, every list is drawn with the copy program (also from normal-map atlases).
+  bool kopieren = false;
 
  private:
   void GibBufferFrei();

@@ -75,8 +75,9 @@ void Zarvo_ZeichenKontext::SetzeZustandsCachesZurueck() {
   rueckseite = 3;
   tiefeId = UNGESETZT;
   alphaId = UNGESETZT;
-  stroeme.fill({ALLE, ALLE, ALLE});
+  stroeme.fill({ALLE, ALLE, ALLE, nullptr});
   indexBufferId = ALLE;
+  indexGeraeteBuffer = nullptr;
 }
 
 Zarvo_AlphaZustand* Zarvo_ZeichenKontext::ErzeugeAlphaZustand(const Zarvo_AlphaZustandBeschr& b) {
@@ -186,19 +187,23 @@ void Zarvo_ZeichenKontext::SetVertexBuffer(uint32_t stream, Zarvo_VertexBuffer* 
   }
   const uint64_t id = buffer ? buffer->allocId : ALLE;
   const Strom& alt = stroeme[stream];
-  if (alt.allocId == id && alt.offset == 0 && alt.stride == stride) return;
+  if (buffer && buffer->zustand != Zarvo_BasisObjekt::ZUSTAND_BEREIT) buffer->Benutzen();  // evicted: made again
+  const void* geraeteBuffer = buffer ? buffer->buffer : nullptr;
+  if (alt.allocId == id && alt.geraeteBuffer == geraeteBuffer && alt.offset == 0 && alt.stride == stride) return;
   if (buffer) buffer->Benutzen();
   impl.SetStreamQuelle(stream, buffer ? buffer->buffer : nullptr, buffer ? uint32_t(buffer->groesse) : 0, uint32_t(stride));
-  stroeme[stream] = {id, 0, stride};
+  stroeme[stream] = {id, 0, stride, buffer ? buffer->buffer : nullptr};
   ++zaehler[VERTEXBUFFER_SETS];
 }
 
 void Zarvo_ZeichenKontext::SetIndexBuffer(Zarvo_IndexBuffer* buffer) {
   const uint64_t id = buffer ? buffer->allocId : ALLE;
-  if (id == indexBufferId) return;
+  if (buffer && buffer->zustand != Zarvo_BasisObjekt::ZUSTAND_BEREIT) buffer->Benutzen();  // evicted: made again
+  if (id == indexBufferId && indexGeraeteBuffer == (buffer ? buffer->buffer : nullptr)) return;
   if (buffer) buffer->Benutzen();
   impl.SetIndizes(buffer ? buffer->buffer : nullptr);
   indexBufferId = id;
+  indexGeraeteBuffer = buffer ? buffer->buffer : nullptr;
   ++zaehler[INDEXBUFFER_SETS];
 }
 

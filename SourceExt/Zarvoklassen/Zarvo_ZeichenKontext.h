@@ -166,11 +166,15 @@ class Zarvo_ZeichenKontext {
   uint32_t rueckseite = 3;
   uint64_t tiefeId = UNGESETZT;
   uint64_t alphaId = UNGESETZT;
+  // A bound buffer is known by its AllocID and its device object: an evicted and re-created
+  // buffer keeps its id but has a new device object, which must be bound again.
   struct Strom {
     uint64_t allocId, offset, stride;
+    const void* geraeteBuffer = nullptr;
   };
   std::array<Strom, 4> stroeme{};
   uint64_t indexBufferId = ALLE;
+  const void* indexGeraeteBuffer = nullptr;
   std::array<uint64_t, ANZAHL_ZAEHLER> zaehler{};
   const Zarvo_BildschirmZustand& bildschirm;
   Zarvo_AlphaZustand* vorgabeAlpha = nullptr;

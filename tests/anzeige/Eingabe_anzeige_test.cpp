@@ -9,9 +9,8 @@
 #include <X11/keysym.h>
 
 #include "AnzeigeSperre.h"
-#include <spawn.h>
+#include "Xdotool.h"
 #include <sys/file.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -25,7 +24,6 @@
 
 #include "Oprix.h"
 
-extern char** environ;
 // The X window of a GLFW window (an XID); declared here, as the native header needs the XRandR headers.
 extern "C" unsigned long glfwGetX11Window(GLFWwindow* window);
 
@@ -92,35 +90,6 @@ bool HatLog(const std::string& zeile) {
   return false;
 }
 
-// xdotool as a child process, waited for without blocking the frames.
-class Befehl {
- public:
-  explicit Befehl(const std::string& argumente) {
-    const std::string zeile = "exec xdotool " + argumente;
-    char* argv[] = {const_cast<char*>("sh"), const_cast<char*>("-c"), const_cast<char*>(zeile.c_str()), nullptr};
-    gestartet_ = posix_spawnp(&pid_, "sh", nullptr, nullptr, argv, environ) == 0;
-  }
-  ~Befehl() {
-    if (gestartet_ && !fertig_) waitpid(pid_, nullptr, 0);
-  }
-  bool Gestartet() const { return gestartet_; }
-  bool Fertig() {
-    if (!gestartet_ || fertig_) return true;
-    int status = 0;
-    if (waitpid(pid_, &status, WNOHANG) == pid_) {
-      fertig_ = true;
-      erfolg_ = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    }
-    return fertig_;
-  }
-  bool Erfolg() const { return erfolg_; }
-
- private:
-  pid_t pid_ = 0;
-  bool gestartet_ = false, fertig_ = false, erfolg_ = false;
-};
-
-constexpr double FRIST_SEKUNDEN = 30.0;  // deadlock guard only
 
 // Opening the display right after the previous test closed it fails once in a while on a busy
 // Xvfb ("Failed to open display"): a few tries, then a clear failure.
@@ -175,19 +144,7 @@ class EingabeAnzeige : public ::testing::Test {
 
   // Runs frames until xdotool has ended and `fertig` holds; false at the deadline.
   bool Laufe(const std::string& argumente, const std::function<bool()>& fertig) {
-    Befehl befehl(argumente);
-    EXPECT_TRUE(befehl.Gestartet()) << "xdotool " << argumente;
-    const auto frist = Uhr::now() + std::chrono::duration<double>(FRIST_SEKUNDEN);
-    bool beendet = false;
-    while (Uhr::now() < frist) {
-      Frame();
-      if (!beendet && befehl.Fertig()) {
-        beendet = true;
-        EXPECT_TRUE(befehl.Erfolg()) << "xdotool " << argumente;
-      }
-      if (beendet && fertig()) return true;
-    }
-    return false;
+    return anzeige::LaufeMitXdotool(argumente, [this] { Frame(); }, fertig);
   }
 
   // Runs the command until the handler has seen `erwartet` in order.

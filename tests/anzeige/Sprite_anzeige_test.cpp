@@ -13,7 +13,7 @@
 #include <numbers>
 #include <string>
 
-#include "AnzeigeSperre.h"
+#include "SchirmBild.h"
 #include "einheit/LogMitschnitt.h"
 #include "einheit/TestFont.h"
 #include "Plattform/d3d9/d3d9.h"
@@ -34,23 +34,16 @@ constexpr TAlphaFarbe WEISS{1, 1, 1, 1};
 // A distinct opaque colour per texel of a 16 x 16 entry.
 uint32_t Texel(uint64_t x, uint64_t y) { return 0xFF000000u | uint32_t(x * 16 + 8) << 16 | uint32_t(y * 16 + 8) << 8 | 0x40u; }
 
-int Kanal(uint32_t pixel, int schiebung) { return int(pixel >> schiebung & 0xFF); }
-
-class SpriteAnzeige : public ::testing::Test {
+class SpriteAnzeige : public anzeige::SchirmBild {
  protected:
+  SpriteAnzeige() : SchirmBild(::B, ::H) {}
   void SetUp() override {
-    log.Debug(true);
-    d3d9::WaehleGl33Backend();
-    g_Vollbild.SetzeBool(false);
-    ASSERT_TRUE(Zarvo_Screen3D::Init(0, 0, {B, H, 0, 0}, 0));
-    kontext = Zarvo_Screen3D::GibZeichenKontext();
+    SchirmBild::SetUp();
     atlas = std::make_unique<Zarvo_SpriteAtlas>(64, 16, 0);
   }
   void TearDown() override {
     atlas.reset();
-    Zarvo_Screen3D::Schliessen();
-    g_Vollbild.SetzeBool(true);
-    for (const std::string& z : log.zeilen) EXPECT_EQ(z.find("GL error"), std::string::npos) << z;
+    SchirmBild::TearDown();
   }
 
   // Entry i from a w x h image of the given pixels (row order, 0xAARRGGBB).
@@ -65,28 +58,9 @@ class SpriteAnzeige : public ::testing::Test {
     quelle.LockBereich(bereich);
     atlas->KopiereEintrag(i, bereich, 0, 0, w, h);
   }
-  void Leere(float r, float g, float b) {
-    const float farbe[4] = {r, g, b, 1};
-    kontext->SetRenderZiel(nullptr);
-    kontext->Leeren(3, farbe);
-  }
-  // Ends the frame and reads the back buffer; also written as <name>.png to the temporary folder.
-  Zarvo_Bild Bildschirm(const std::string& name) {
-    kontext->EndeZeichnen();
-    Zarvo_Bild bild(B, H, PXFMT_A8R8G8B8, 1);
-    kontext->LiesBildschirmInhalt(bild);
-    bild.SpeicherePNG(std::filesystem::temp_directory_path() / ("sprite_" + name + ".png"), 0);
-    return bild;
-  }
-  static uint32_t Pixel(const Zarvo_Bild& bild, uint64_t x, uint64_t y) {
-    uint32_t p;
-    std::memcpy(&p, bild.Pixel() + y * bild.Zeilenbytes() + 4 * x, 4);
-    return p & 0xFFFFFF;
-  }
+  // Ends the frame and reads the back buffer; also written as sprite_<name>.png to the temporary folder.
+  Zarvo_Bild Bildschirm(const std::string& name) { return SchirmBild::Bildschirm("sprite_" + name); }
 
-  AnzeigeSperre sperre;
-  LogMitschnitt log;
-  Zarvo_ZeichenKontext* kontext = nullptr;
   std::unique_ptr<Zarvo_SpriteAtlas> atlas;
 };
 

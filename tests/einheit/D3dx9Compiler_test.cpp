@@ -202,6 +202,17 @@ TEST(D3dx9Compiler, AblehnungenNennenDenGrund) {
       {"vs_3_0", "float4 a;\nfloat4 c : register(c4);\nfloat4 main(float4 p : POSITION0) : POSITION0 { return p * c * a; }", "2: register(...)"},
       {"vs_2_0", "float4 main(float4 p : POSITION0) : POSITION0 { return p; }", "profile 'vs_2_0'"},
       {"ps_3_0", "float4 main(float2 uv : TEXCOORD0) : COLOR0 {\n  return uv.x +;\n}", "2:"},
+      // Array parameters whose size glslang cannot close (it crashed on each of these).
+      {"ps_3_0", "float4 f(float4 b[) { return b[0]; }\nfloat4 main() : COLOR0 { return 0; }", "1: array parameter 'b'"},
+      {"ps_3_0", "float4 f(float4 b[3 4]) { return b[0]; }\nfloat4 main() : COLOR0 { return 0; }", "array parameter 'b'"},
+      {"ps_3_0", "float4 main(float2 uv : TEXCOORD0) : COLOR0 {\n  /* [ */ float4 f(in float4 b[float]);\n  return 0;\n}",
+       "2: array parameter 'b'"},
+      {"ps_3_0", "struct S { float4 f(float4 b[) { return b[0]; } };\nfloat4 main() : COLOR0 { return 0; }", "array parameter 'b'"},
+      {"ps_3_0", "void main(float2 aTe[ : TEXCOORD0, out float4 farbe : COLOR0) { farbe = 0; }", "array parameter 'aTe'"},
+      // Entry-point parameters without a name (glslang crashed on each of these).
+      {"ps_3_0", "float4 main(float2 : TEXCOORD0) : COLOR0 { return 0; }", "1: every parameter of the entry point 'main'"},
+      {"ps_3_0", "\nvoid main(float2 uv : TEXCOORD0, out float4 : COLOR0) { }", "2: every parameter of the entry point"},
+      {"vs_3_0", "void main(in float4 : POSITION0, out float4 o : POSITION0) { o = 0; }", "every parameter of the entry point"},
   };
   for (const Fall& f : faelle) {
     SCOPED_TRACE(f.quelle);
@@ -211,6 +222,45 @@ TEST(D3dx9Compiler, AblehnungenNennenDenGrund) {
     EXPECT_NE(e.meldungen.find(f.grund), std::string::npos) << e.meldungen;
     EXPECT_EQ(e.tabelle, nullptr);
   }
+}
+
+// Sized array parameters, indexing inside parentheses and named entry-point parameters stay
+// what they are.
+TEST(D3dx9Compiler, GueltigeParameterBleiben) {
+  Ergebnis e;
+  Uebersetze(e,
+             "float4 l[4];\n"
+             "float4 Summe(float4 b[2], float4 c[]) { return b[0] + b[1]; }\n"
+             "float4 main(float2 uv : TEXCOORD0) : COLOR0 {\n"
+             "  float4 a[2] = { l[0], l[(int)uv.x + 1] };\n"
+             "  return Summe(a, a) * (uv.x > l[2].x ? l[3] : l[1]);\n"
+             "}\n",
+             "ps_3_0");
+  // The unsized parameter is glslang's own error, reported as such.
+  EXPECT_EQ(e.hr, E_FAIL);
+  EXPECT_NE(e.meldungen.find("function parameter requires array size"), std::string::npos) << e.meldungen;
+  EXPECT_EQ(e.meldungen.find("array parameter"), std::string::npos) << e.meldungen;
+
+  // Named entry-point parameters with qualifiers, a template type and "void" stay valid.
+  for (const char* quelle : {"float4 main(in float2 uv : TEXCOORD0, uniform float4 f, vector<float, 2> w : TEXCOORD1) : COLOR0 "
+                             "{ return f * uv.x * w.y; }",
+                             "float4 main(void) : COLOR0 { return 1; }", "float4 main() : COLOR0 { return 1; }"}) {
+    SCOPED_TRACE(quelle);
+    Ergebnis e2;
+    Uebersetze(e2, quelle, "ps_3_0");
+    EXPECT_EQ(e2.hr, d3d9::D3D_OK) << e2.meldungen;
+  }
+
+  Ergebnis gut;
+  Uebersetze(gut,
+             "float4 l[4];\n"
+             "float4 Summe(float4 b[2]) { return b[0] + b[1]; }\n"
+             "float4 main(float2 uv : TEXCOORD0) : COLOR0 {\n"
+             "  float4 a[2] = { l[0], l[(int)uv.x + 1] };\n"
+             "  return Summe(a) * (uv.x > l[2].x ? l[3] : l[1]);\n"
+             "}\n",
+             "ps_3_0");
+  EXPECT_EQ(gut.hr, d3d9::D3D_OK) << gut.meldungen;
 }
 
 TEST(D3dx9Compiler, FalscheArgumenteUndDateiform) {

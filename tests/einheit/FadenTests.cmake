@@ -10,3 +10,8 @@ morvelunt_test(test_parallel
 morvelunt_test(test_bild
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/Bild_test.cpp ${CMAKE_CURRENT_LIST_DIR}/Bild_Lesen_test.cpp
   LIBS zarvoklassen testbilder squish::squish)
+# The patch generator's requests, scheduling, job lifetime and soak (no image pages).
+morvelunt_test(test_generator_parallel
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/GeneratorParallel_test.cpp
+  LIBS testerbauer spiel_generator spiel_welt spiel_grafik zarvoklassen
+  TIMEOUT 300)

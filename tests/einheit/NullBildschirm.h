@@ -11,8 +11,8 @@
 
 class NullBildschirm {
  public:
-  explicit NullBildschirm(uint32_t breite = 320, uint32_t hoehe = 240) {
-    d3d9::WaehleNullBackend({});
+  explicit NullBildschirm(uint32_t breite = 320, uint32_t hoehe = 240, const d3d9::NullKonfig& konfig = {}) {
+    d3d9::WaehleNullBackend(konfig);
     Zarvo_Screen3D::SetzeFenstersystem(&fenster);
     offen = Zarvo_Screen3D::Init(0, 0, {breite, hoehe, 0, 0}, 0);
   }

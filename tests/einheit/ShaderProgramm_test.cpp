@@ -133,6 +133,54 @@ TEST_F(ShaderProgrammTest, UebersetzungsFehlerLeiseUndLaut) {
   kontext->GibFrei(vs);
 }
 
+// The quiet program build stops at the first stage that fails, frees what it made, writes no
+// line and hands back the stage with that shader's messages.
+TEST_F(ShaderProgrammTest, LeisesProgrammHaeltBeiDerErstenFehlerhaftenStufe) {
+  const auto belegt = [&] {
+    int n = 0;
+    kontext->registerListe.FuerAlle([&](Zarvo_BasisObjekt*) { ++n; });
+    return n;
+  };
+  Zarvo_VertexEingabe* eingabe = kontext->ErzeugeVertexEingabe();
+  eingabe->AddKanal(0, 2, 0, false);
+  eingabe->Beenden();
+  const int vorher = belegt();
+  const char* kaputt = "$raus float4 p;\n$main() { p = undefiniert; }";
+  struct Fall {
+    const char* vs;
+    const char* ps;
+    Zarvo_ShaderFehler::Stufe stufe;
+    int vertexShader, pixelShader;  // device shaders created on the way
+  } faelle[] = {{kaputt, PS, Zarvo_ShaderFehler::VERTEX, 0, 0}, {VS, kaputt, Zarvo_ShaderFehler::PIXEL, 1, 0}};
+  for (const Fall& f : faelle) {
+    SCOPED_TRACE(f.stufe);
+    welt->Leere();
+    NeueZeilen();
+    Zarvo_ShaderFehler fehler;
+    const Zarvo_ShaderPaar paar = Zarvo_ShaderTools::ErzeugeProgrammAusTextLeise(*kontext, eingabe, f.vs, f.ps, fehler);
+    EXPECT_TRUE(paar.vertexShader == nullptr && paar.pixelShader == nullptr && paar.programm == nullptr);
+    EXPECT_EQ(fehler.stufe, f.stufe);
+    EXPECT_NE(fehler.meldungen.find("'undefiniert' : unknown variable"), std::string::npos) << fehler.meldungen;
+    EXPECT_EQ(welt->Anzahl("CreateVertexShader"), f.vertexShader);
+    EXPECT_EQ(welt->Anzahl("CreatePixelShader"), f.pixelShader) << "the valid pixel shader is not even compiled";
+    EXPECT_TRUE(NeueZeilen().empty());
+    EXPECT_EQ(belegt(), vorher);
+  }
+  welt->Scheitere("CreateVertexShader", 1, d3d9::D3DERR_INVALIDCALL);
+  Zarvo_ShaderFehler fehler;
+  EXPECT_EQ(Zarvo_ShaderTools::ErzeugeProgrammAusTextLeise(*kontext, eingabe, VS, PS, fehler).programm, nullptr);
+  EXPECT_EQ(fehler.stufe, Zarvo_ShaderFehler::VERTEX);
+  EXPECT_EQ(belegt(), vorher);
+
+  const Zarvo_ShaderPaar paar = Zarvo_ShaderTools::ErzeugeProgrammAusTextLeise(*kontext, eingabe, VS, PS, fehler);
+  ASSERT_NE(paar.programm, nullptr);
+  EXPECT_EQ(fehler.stufe, Zarvo_ShaderFehler::KEINE);
+  EXPECT_TRUE(fehler.meldungen.empty());
+  EXPECT_EQ(belegt(), vorher + 3);
+  Zarvo_ShaderTools::GibFrei(*kontext, paar);
+  kontext->GibFrei(eingabe);
+}
+
 TEST_F(ShaderProgrammTest, BemerkungenNurImDebugLog) {
   // glslang remarks on "#pragma once" and compiles on.
   const char* mitBemerkung = "$rein float4 f;\n$raus float4 erg;\n#pragma once\n$main() { erg = f; }\n";

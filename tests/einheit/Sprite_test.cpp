@@ -250,6 +250,37 @@ TEST_F(SpriteTest, ZustaendeKonstantenUndProgramme) {
   kontext->GibFrei(eigener);
 }
 
+// `kopieren` selects the copy program for lists of plain and of normal-map atlases; a list
+// pointed at another atlas takes its entries from there.
+TEST_F(SpriteTest, KopierProgrammUndListeAufAnderemAtlas) {
+  Zarvo_TexturAtlas ein(64, 0), zwei(32, Zarvo_GfxAtlas::FLAG_NORMALKARTE);
+  FuegeEin(ein, 1, 16, 16);
+  FuegeEin(zwei, 1, 8, 8);
+  Zarvo_SpriteListe liste(&ein, 4);
+  Zarvo_SpriteStapel stapel(4);
+  liste.AddSprite(1, {0, 0, 0}, WEISS, 0, 0, 0);
+  stapel.Zeichne(liste);
+  const Zarvo_Programm* einfach = kontext->aktuellesProgramm;
+  liste.Leeren();
+  liste.SetzeAtlas(&zwei);
+  EXPECT_EQ(liste.Atlas(), &zwei);
+  liste.AddSprite(1, {0, 0, 0}, WEISS, 0, 0, 0);
+  EXPECT_EQ(liste.Instanzen()[0].quellBreite, 8.0f);
+  stapel.Zeichne(liste);
+  const Zarvo_Programm* normal = kontext->aktuellesProgramm;
+  stapel.kopieren = true;
+  stapel.Zeichne(liste);
+  const Zarvo_Programm* kopie = kontext->aktuellesProgramm;
+  liste.SetzeAtlas(&ein);
+  stapel.Zeichne(liste);
+  EXPECT_EQ(kontext->aktuellesProgramm, kopie);
+  EXPECT_NE(kopie, einfach);
+  EXPECT_NE(kopie, normal);
+  EXPECT_EQ(kopie->vertexShader, einfach->vertexShader) << "the plain vertex shader";
+  EXPECT_LT(kopie->GibKonstante("gQuellGroesse") & 0xFFF, uint32_t(Zarvo_Programm::KEIN_REGISTER));
+  for (const std::string& z : log.zeilen) EXPECT_NE(z.rfind('!', 0), 0u) << z;
+}
+
 // The shared set is made by the first batch and released by the last; each batch only adds and
 // removes its own buffer.
 TEST_F(SpriteTest, GemeinsameResourcenEinmalUndBisZumLetzten) {
@@ -260,7 +291,7 @@ TEST_F(SpriteTest, GemeinsameResourcenEinmalUndBisZumLetzten) {
     mitEinem = Belegt();
     EXPECT_EQ(welt->Anzahl("CreateVertexDeclaration"), 1);
     EXPECT_EQ(welt->Anzahl("CreateVertexShader"), 2);
-    EXPECT_EQ(welt->Anzahl("CreatePixelShader"), 2);
+    EXPECT_EQ(welt->Anzahl("CreatePixelShader"), 3);  // plain, normal map, copy (on the plain vertex shader)
     Zarvo_SpriteStapel zweiter(4);
     EXPECT_EQ(Belegt(), mitEinem + 1);
     EXPECT_EQ(welt->Anzahl("CreateVertexShader"), 2);

@@ -1,6 +1,9 @@
 // Video memory, device loss and reset on the recording device: eviction, creation on use,
 // ReInit, the end of a frame on a lost device and the bounded reset loop.
 #include "NullKontext.h"
+#include "Plattform/d3d9/null/NullObjekte.h"
+#include "Zarvo_IndexBuffer.h"
+#include "Zarvo_VertexBuffer.h"
 
 using namespace d3d9;
 using Kontext = Zarvo_ZeichenKontext;
@@ -203,4 +206,31 @@ TEST_F(VerlustTest, ResetSchleife) {
   EXPECT_EQ(wartezeiten.size(), size_t(Zarvo_ZeichenKontextImplDX9::MAX_RESET_VERSUCHE));
   EXPECT_EQ(NeueZeilen().back().rfind("!Ausnahme \"D3D9-Reset gescheitert\"", 0), 0u);
   EXPECT_EQ(geraet->protokollVerstoesse, 0);
+}
+
+// A bound buffer evicted and made again keeps its AllocID: its next binding must reach the
+// device, or the device goes on drawing from the dropped buffer's old contents.
+TEST_F(VerlustTest, AusgelagerterGebundenerBufferWirdNeuGebunden) {
+  float daten[8] = {};
+  uint32_t indizes[3] = {0, 1, 2};
+  Zarvo_VertexBuffer* vb = kontext->ErzeugeVertexBuffer(sizeof daten, 0, {daten, sizeof daten, 0});
+  Zarvo_IndexBuffer* ib = kontext->ErzeugeIndexBuffer(0, Zarvo_IndexBuffer::INDEX32, {indizes, sizeof indizes, 0});
+  kontext->SetVertexBuffer(0, vb, 0, 8);
+  kontext->SetIndexBuffer(ib);
+  vb->Auslagern();
+  ib->Auslagern();
+  kontext->SetVertexBuffer(0, vb, 0, 8);
+  kontext->SetIndexBuffer(ib);
+  EXPECT_EQ(geraet->streams[0], dynamic_cast<Objekt*>(vb->buffer));
+  EXPECT_EQ(geraet->indizes, dynamic_cast<Objekt*>(ib->buffer));
+  // Unchanged and resident: no second device call.
+  welt->Leere();
+  kontext->SetVertexBuffer(0, vb, 0, 8);
+  kontext->SetIndexBuffer(ib);
+  EXPECT_EQ(welt->Anzahl("SetStreamSource"), 0);
+  EXPECT_EQ(welt->Anzahl("SetIndices"), 0);
+  kontext->SetVertexBuffer(0, nullptr, 0, 0);
+  kontext->SetIndexBuffer(nullptr);
+  kontext->GibFrei(vb);
+  kontext->GibFrei(ib);
 }

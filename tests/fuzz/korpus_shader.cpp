@@ -1,5 +1,6 @@
 // Writes the shipped shaders into the seed corpus of fuzz_shaderdialekt: the first byte picks the
 // stage (0 vertex, 1 pixel), the dialect source follows.
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -27,8 +28,10 @@ int main(int argc, char** argv) {
   const std::filesystem::path ordner = std::filesystem::path(argv[1]) / "fuzz_shaderdialekt";
   std::filesystem::create_directories(ordner);
   for (const MitgeliefertesShaderPaar& paar : MitgelieferteShader(argv[2])) {
-    if (!paar.vertex.empty()) Schreibe(ordner / ("mitgeliefert_" + paar.name + "_vs"), 0, paar.vertex);
-    if (!paar.pixel.empty()) Schreibe(ordner / ("mitgeliefert_" + paar.name + "_ps"), 1, paar.pixel);
+    std::string name = paar.name;
+    std::replace(name.begin(), name.end(), '/', '_');  // "<effect>/<filter>"
+    if (!paar.vertex.empty()) Schreibe(ordner / ("mitgeliefert_" + name + "_vs"), 0, paar.vertex);
+    if (!paar.pixel.empty()) Schreibe(ordner / ("mitgeliefert_" + name + "_ps"), 1, paar.pixel);
   }
   return 0;
 }

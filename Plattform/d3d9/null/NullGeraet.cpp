@@ -434,6 +434,7 @@ HRESULT Geraet::DrawIndexedPrimitive(D3DPRIMITIVETYPE typ, INT basisVertex, UINT
                                      UINT anzahlPrimitive) {
   HRESULT hr = welt->Vorgabe("DrawIndexedPrimitive");
   if (hr == D3D_OK && (!inSzene || typ != D3DPT_TRIANGLELIST)) hr = D3DERR_INVALIDCALL;
+  if (hr == D3D_OK && !verloren && welt->beiZeichnung) welt->beiZeichnung(*this);
   return Ende("DrawIndexedPrimitive", {typ, uint64_t(int64_t(basisVertex)), minIndex, anzahlVertices, startIndex, anzahlPrimitive}, hr);
 }
 

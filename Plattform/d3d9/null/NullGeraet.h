@@ -6,6 +6,7 @@
 // rasterises. A NullKonfig scripts adapters, accepted depth formats, caps and failures.
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -67,6 +68,9 @@ class Welt {
   Geraet* geraet = nullptr;                 // the device alive now
   std::vector<std::string> lebendBeimEnde;  // objects alive at the device's final release
   std::string letzteResetVerweigerung;      // names of the objects that blocked the last Reset
+  // Called inside every accepted DrawIndexedPrimitive with the device and its state in force, for
+  // tests that replay draws or check what each draw saw.
+  std::function<void(Geraet&)> beiZeichnung;
 };
 
 // The world of the back end chosen last (null before the first WaehleNullBackend).

@@ -1,0 +1,7 @@
+#include "AktivSchnittstelle.h"
+
+namespace Gui {
+
+AktivSchnittstelle::~AktivSchnittstelle() = default;
+
+}  // namespace Gui

@@ -1,0 +1,7 @@
+#include "Ereignis.h"
+
+namespace Gui {
+
+BasisEreignis::~BasisEreignis() = default;
+
+}  // namespace Gui

@@ -1,0 +1,85 @@
+#pragma once
+// The screen on the OpenGL device in a window of B x H under the virtual display, cleared to a
+// colour, drawn into and read back as an image, which is also saved as PNG into the temporary
+// folder to look at. GL errors reach the debug log, which fails the test.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <thread>
+
+#include "AnzeigeSperre.h"
+#include "Plattform/d3d9/d3d9.h"
+#include "Zarvo_Bild.h"
+#include "Zarvo_Screen3D.h"
+#include "Zarvo_Start.h"
+#include "Zarvo_ZeichenKontext.h"
+#include "einheit/LogMitschnitt.h"
+
+namespace anzeige {
+
+// Opens the screen on the real window system. Xvfb refuses a connection now and then (connect
+// gives EAGAIN) when one comes right after the previous client closed, as the tests' screens
+// do: GLFW then reports "Failed to open display". A few tries, 100 ms apart, then a failure.
+inline bool OeffneBildschirm(uint32_t breite, uint32_t hoehe) {
+  for (int versuch = 0; versuch < 20; ++versuch) {
+    if (versuch > 0) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    if (Zarvo_Screen3D::Init(0, 0, {breite, hoehe, 0, 0}, 0)) return true;
+    Zarvo_Screen3D::Schliessen();
+  }
+  return false;
+}
+
+class SchirmBild : public ::testing::Test {
+ protected:
+  SchirmBild(uint32_t breite, uint32_t hoehe) : B(breite), H(hoehe) {}
+
+  void SetUp() override {
+    log.Debug(true);
+    d3d9::WaehleGl33Backend();
+    g_Vollbild.SetzeBool(false);
+    ASSERT_TRUE(OeffneBildschirm(B, H)) << Zeilen();
+    kontext = Zarvo_Screen3D::GibZeichenKontext();
+  }
+  void TearDown() override {
+    Zarvo_Screen3D::Schliessen();
+    g_Vollbild.SetzeBool(true);
+    for (const std::string& z : log.zeilen) EXPECT_EQ(z.find("GL error"), std::string::npos) << z;
+  }
+
+  std::string Zeilen() const {
+    std::string text;
+    for (const std::string& z : log.zeilen) text += z + "\n";
+    return text;
+  }
+  void Leere(float r, float g, float b) {
+    const float farbe[4] = {r, g, b, 1};
+    kontext->SetRenderZiel(nullptr);
+    kontext->Leeren(3, farbe);
+  }
+  // Ends the frame and reads the back buffer, saved as <name>.png in the temporary folder.
+  Zarvo_Bild Bildschirm(const std::string& name) {
+    kontext->EndeZeichnen();
+    Zarvo_Bild bild(B, H, PXFMT_A8R8G8B8, 1);
+    kontext->LiesBildschirmInhalt(bild);
+    bild.SpeicherePNG(std::filesystem::temp_directory_path() / (name + ".png"), 0);
+    return bild;
+  }
+  // 0xRRGGBB.
+  static uint32_t Pixel(const Zarvo_Bild& bild, int64_t x, int64_t y) {
+    uint32_t p;
+    std::memcpy(&p, bild.Pixel() + uint64_t(y) * bild.Zeilenbytes() + 4 * uint64_t(x), 4);
+    return p & 0xFFFFFF;
+  }
+  static int Kanal(uint32_t pixel, int schiebung) { return int(pixel >> schiebung & 0xFF); }
+
+  const uint32_t B, H;
+  AnzeigeSperre sperre;  // visible windows take the focus
+  LogMitschnitt log;
+  Zarvo_ZeichenKontext* kontext = nullptr;
+};
+
+}  // namespace anzeige
