@@ -15,7 +15,7 @@ ANZEIGE_WARTEZEIT=10      # seconds Xvfb may take to report its display number
 
 start_zeit=$SECONDS
 
-if ! bash skripte/abhaengigkeiten.sh; then
+if ! bash skripte/abhaengigkeiten.sh spiel tests; then
   echo "teste: die Pakete konnten nicht installiert werden" >&2
   exit 1
 fi
