@@ -430,6 +430,8 @@ void WaehleGl33Backend();
 using DiagnoseSenke = std::function<void(const std::string& text)>;
 void SetzeDiagnoseSenke(DiagnoseSenke senke);
 void MeldeDiagnose(const std::string& text);
+// The last text reported, empty before the first; a caller that explains a failure reads it.
+std::string LetzteDiagnose();
 
 // Size in bytes of one level of a format's image with Direct3D's pitch (DXT: 4x4 blocks).
 UINT ZeilenAbstand(D3DFORMAT format, UINT breite);

@@ -11,6 +11,7 @@ namespace d3d9 {
 namespace {
 bool g_Null = false;
 DiagnoseSenke g_Senke;
+std::string g_LetzteDiagnose;
 }  // namespace
 
 void WaehleNullBackend(const NullKonfig& konfig) {
@@ -27,8 +28,10 @@ IDirect3D9* Direct3DCreate9(UINT sdkVersion) {
 
 void SetzeDiagnoseSenke(DiagnoseSenke senke) { g_Senke = std::move(senke); }
 void MeldeDiagnose(const std::string& text) {
+  g_LetzteDiagnose = text;
   if (g_Senke) g_Senke(text);
 }
+std::string LetzteDiagnose() { return g_LetzteDiagnose; }
 
 namespace {
 bool IstDxt(D3DFORMAT format) { return format == D3DFMT_DXT1 || format == D3DFMT_DXT3 || format == D3DFMT_DXT5; }
