@@ -141,14 +141,17 @@ void BM_Lade(benchmark::State& state) {
   Durchsatz(state, Szene().Groesse());
 }
 
+// The saved file read with one fread into `ziel`, which holds the file's size.
+void LiesDateiRoh(std::vector<uint8_t>& ziel) {
+  FILE* f = std::fopen(Datei().c_str(), "rb");
+  benchmark::DoNotOptimize(std::fread(ziel.data(), 1, ziel.size(), f));
+  std::fclose(f);
+}
+
 void BM_FreadBasis(benchmark::State& state) {
   Spiel::SzenenDatei::Speichere(Datei(), GrosseKarte());
   std::vector<uint8_t> ziel(Szene().Groesse());
-  for (auto _ : state) {
-    FILE* f = std::fopen(Datei().c_str(), "rb");
-    benchmark::DoNotOptimize(std::fread(ziel.data(), 1, ziel.size(), f));
-    std::fclose(f);
-  }
+  for (auto _ : state) LiesDateiRoh(ziel);
   Durchsatz(state, Szene().Groesse());
 }
 
@@ -156,9 +159,7 @@ void BM_FreadUndMemcpyBasis(benchmark::State& state) {
   Spiel::SzenenDatei::Speichere(Datei(), GrosseKarte());
   std::vector<uint8_t> gelesen(Szene().Groesse());
   for (auto _ : state) {
-    FILE* f = std::fopen(Datei().c_str(), "rb");
-    benchmark::DoNotOptimize(std::fread(gelesen.data(), 1, gelesen.size(), f));
-    std::fclose(f);
+    LiesDateiRoh(gelesen);
     KopiereInFrischenPuffer(gelesen.data());
   }
   Durchsatz(state, Szene().Groesse());
