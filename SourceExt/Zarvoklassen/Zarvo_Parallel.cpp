@@ -375,35 +375,41 @@ void Zarvo_Parallel::SetzeFort(Auftrag* auftrag) {
 void Zarvo_Parallel::ArbeiterSchleife(Arbeiter* arbeiter) {
   Arbeiter* vorher = AktuellerArbeiter();
   SetzeAktuellenArbeiter(arbeiter);
+  Auftrag* vorne = nullptr;  // a job that put itself at the front of this worker's compartment
   while (!arbeiter->stop.load(std::memory_order_acquire)) {
-    Auftrag* auftrag = arbeiter->schlange->Nimm(arbeiter->fach);
+    Auftrag* auftrag = vorne ? vorne : arbeiter->schlange->Nimm(arbeiter->fach);
     if (!auftrag) break;
-    FuehreAus(auftrag, arbeiter);
+    vorne = FuehreAus(auftrag, arbeiter);
   }
+  if (vorne) arbeiter->schlange->SetzeVorne(vorne, arbeiter->fach);
   SetzeAktuellenArbeiter(vorher);
 }
 
-void Zarvo_Parallel::FuehreAus(Auftrag* auftrag, Arbeiter* arbeiter) {
+Zarvo_Parallel::Auftrag* Zarvo_Parallel::FuehreAus(Auftrag* auftrag, Arbeiter* arbeiter) {
   auftrag->arbeiterStapel.pruefFaser = win32::AktuellePruefFaser();
   Uebergabe zurueck = WechsleKontext(auftrag->faserKontext, auftrag, auftrag->eigenerStapel, nullptr);
   auftrag->faserKontext = zurueck.kontext;
-  NachRueckkehr(auftrag, arbeiter);
+  return NachRueckkehr(auftrag, arbeiter);
 }
 
-// The job has switched away completely: only now may it be listed where a waker finds it.
-void Zarvo_Parallel::NachRueckkehr(Auftrag* auftrag, Arbeiter* arbeiter) {
+// The job has switched away completely: only now may it be listed where a waker finds it. A job
+// that asked to go to the front of this worker's compartment is handed back to run next when
+// nothing stands before the ring there: the same as putting it at the front and taking it again.
+Zarvo_Parallel::Auftrag* Zarvo_Parallel::NachRueckkehr(Auftrag* auftrag, Arbeiter* arbeiter) {
   if (auftrag->zustand.load(std::memory_order_acquire) == FERTIG) {
     GibBlockZurueck(auftrag, arbeiter);
-    return;
+    return nullptr;
   }
   const uint32_t grund = auftrag->grund;
   auftrag->grund = GRUND_KEINER;
-  if (grund == GRUND_KEINER) return;
+  if (grund == GRUND_KEINER) return nullptr;
   if (grund == GRUND_NOCHMAL) {
+    if (arbeiter->schlange->VorneLeer(arbeiter->fach)) return auftrag;
     arbeiter->schlange->SetzeVorne(auftrag, arbeiter->fach);
-    return;
+    return nullptr;
   }
   if (!Parke(auftrag, grund)) ReiheEin(auftrag);
+  return nullptr;
 }
 
 void Zarvo_Parallel::FaserEinstieg(ctx::transfer_t uebergabe) {
@@ -490,8 +496,9 @@ namespace {
 bool IstAktiv(uint32_t zustand) { return zustand == Zarvo_Parallel::EINGEREIHT || zustand == Zarvo_Parallel::LAEUFT; }
 }  // namespace
 
+// A first look without the spin byte: a job seen finished stays finished (its id changes only
+// after that), and one seen running is checked again under the spin byte before it is waited for.
 bool Zarvo_Parallel::LaeuftNoch(AuftragsHandle handle) {
-  SpinWaechter spin(&handle.auftrag->spin);
   return handle.auftrag->id.load(std::memory_order_acquire) == handle.id &&
          IstAktiv(handle.auftrag->zustand.load(std::memory_order_acquire));
 }

@@ -211,8 +211,9 @@ class Zarvo_Parallel {
   // Fills the record of a block whose work is set, and queues the job.
   AuftragsHandle Starte(Auftrag* auftrag, uint32_t typ);
   void ArbeiterSchleife(Arbeiter* arbeiter);
-  void FuehreAus(Auftrag* auftrag, Arbeiter* arbeiter);
-  void NachRueckkehr(Auftrag* auftrag, Arbeiter* arbeiter);
+  // Both answer the job to run next on this thread (one that put itself at the front), or null.
+  Auftrag* FuehreAus(Auftrag* auftrag, Arbeiter* arbeiter);
+  Auftrag* NachRueckkehr(Auftrag* auftrag, Arbeiter* arbeiter);
   void GibBlockZurueck(Auftrag* auftrag, Arbeiter* arbeiter);
   Auftrag* NimmBlock();
   Auftrag* NimmAusVorrat(Arbeiter& arbeiter);

@@ -200,6 +200,10 @@ void Zarvo_Parallel::Warteschlange::SetzeVorne(Auftrag* auftrag, size_t fach) {
   WeckeWennNiemandSucht();
 }
 
+bool Zarvo_Parallel::Warteschlange::VorneLeer(size_t fach) const {
+  return faecher[fach]->nebenAnzahl.load(std::memory_order_acquire) == 0;
+}
+
 // A worker that looks for work finds every job put meanwhile; only when none looks is a sleeper
 // woken. The put makes its job visible before it reads the lookers, and a looker that gives up
 // leaves the count before it lists itself as a sleeper and reads the jobs (all sequentially

@@ -38,6 +38,9 @@ class Zarvo_Parallel::Warteschlange {
   void SetzeHinten(Auftrag* auftrag);
   // Into the front of the given compartment (the worker's own).
   void SetzeVorne(Auftrag* auftrag, size_t fach);
+  // True when the compartment holds nothing a take would find before its ring: no higher level,
+  // no job put at the front, no overflow.
+  bool VorneLeer(size_t fach) const;
   // The next job for the owner of `eigenesFach`; waits while the queue is empty.
   Auftrag* Nimm(size_t eigenesFach);
   // Takes every queued entry out, without waiting, in no particular order.
