@@ -180,11 +180,12 @@ Zarvo_Parallel::Warteschlange::Warteschlange(size_t anzahlFaecher) {
 
 Zarvo_Parallel::Warteschlange::~Warteschlange() = default;
 
+// Only the owner's flag is read (it changes when the owner starts or stops looking): the
+// compartment's counts change with every take and would cost the put a cache miss each time.
 size_t Zarvo_Parallel::Warteschlange::WaehleFach() {
   if (faecher.size() == 1) return 0;
   const size_t zuletzt = letztesFach.load(std::memory_order_relaxed);
-  const Fach& vorher = *faecher[zuletzt];
-  if (vorher.wartet.load(std::memory_order_relaxed) && vorher.IstLeer()) return zuletzt;
+  if (faecher[zuletzt]->wartet.load(std::memory_order_relaxed)) return zuletzt;
   const size_t fach = naechstesFach.fetch_add(1, std::memory_order_relaxed) % faecher.size();
   letztesFach.store(fach, std::memory_order_relaxed);
   return fach;

@@ -2,7 +2,7 @@
 // The queue of one job type of the parallel core, with the sleep of the workers that work it.
 //
 // It holds one compartment per worker of the type. A job is put into the compartment of the last
-// put while that compartment's owner waits idle for work, else into the next compartment in turn:
+// put while that compartment's owner looks idle for work, else into the next compartment in turn:
 // a lone job keeps meeting the same warm worker, a burst spreads over all of them. A worker takes
 // from its own compartment first and then from the others in order, so with one worker the queue
 // is a plain double-ended queue in the order of the puts.
