@@ -433,6 +433,12 @@ void MeldeDiagnose(const std::string& text);
 // The last text reported, empty before the first; a caller that explains a failure reads it.
 std::string LetzteDiagnose();
 
+// Called at the start of every Present of either back end, whatever it answers (null: nothing);
+// a test clock counts frames with it.
+using PresentHaken = void (*)();
+void SetzePresentHaken(PresentHaken haken);
+void MeldePresent();
+
 // Size in bytes of one level of a format's image with Direct3D's pitch (DXT: 4x4 blocks).
 UINT ZeilenAbstand(D3DFORMAT format, UINT breite);
 UINT Zeilen(D3DFORMAT format, UINT hoehe);

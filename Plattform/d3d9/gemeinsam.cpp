@@ -1,4 +1,5 @@
 // What both back ends share: the back-end choice, the diagnostics sink, format sizes.
+#include <atomic>
 #include <memory>
 
 #include "Plattform/d3d9/d3d9.h"
@@ -12,6 +13,7 @@ namespace {
 bool g_Null = false;
 DiagnoseSenke g_Senke;
 std::string g_LetzteDiagnose;
+std::atomic<PresentHaken> g_PresentHaken{nullptr};
 }  // namespace
 
 void WaehleNullBackend(const NullKonfig& konfig) {
@@ -32,6 +34,11 @@ void MeldeDiagnose(const std::string& text) {
   if (g_Senke) g_Senke(text);
 }
 std::string LetzteDiagnose() { return g_LetzteDiagnose; }
+
+void SetzePresentHaken(PresentHaken haken) { g_PresentHaken.store(haken); }
+void MeldePresent() {
+  if (PresentHaken haken = g_PresentHaken.load()) haken();
+}
 
 namespace {
 bool IstDxt(D3DFORMAT format) { return format == D3DFMT_DXT1 || format == D3DFMT_DXT3 || format == D3DFMT_DXT5; }

@@ -93,6 +93,13 @@ class Quelle {
   virtual bool GamepadZustand(int jid, PadZustand& zustand) = 0;
   // Plug-and-play instances; by default one per present joystick.
   virtual std::vector<PnpEintrag> PnpGeraete();
+
+  // Once per frame, from the application's event pump after the window system's events: a
+  // scripted back end feeds this frame's input here and may wait for it. Nothing for GLFW.
+  virtual void Bildbeginn() {}
+  // Whether window focus changes count for the input library. A back end that ignores the
+  // display's input says no, so that focus moving to other windows releases none of its keys.
+  virtual bool FokusZaehlt() { return true; }
 };
 
 inline constexpr uintptr_t TASTATUR_HANDLE = 1;

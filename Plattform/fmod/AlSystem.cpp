@@ -4,8 +4,27 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 
 namespace FMOD {
+namespace {
+
+std::mutex zaehlerSperre;
+std::map<std::string, unsigned> gestartet;
+
+void ZaehleStart(const std::string& pfad) {
+  std::lock_guard<std::mutex> sperre(zaehlerSperre);
+  ++gestartet[pfad];
+}
+
+}  // namespace
+
+std::map<std::string, unsigned> NimmGestarteteKlaenge() {
+  std::lock_guard<std::mutex> sperre(zaehlerSperre);
+  std::map<std::string, unsigned> bisher;
+  bisher.swap(gestartet);
+  return bisher;
+}
 
 AlSystem::~AlSystem() = default;
 
@@ -225,6 +244,7 @@ FMOD_RESULT AlSystem::playSound(FMOD_CHANNELINDEX index, Sound* klang, bool ange
   FMOD_RESULT ergebnis = frei->Starte(*static_cast<AlKlang*>(klang), *gruppen.front(), angehalten);
   if (ergebnis != FMOD_OK) return ergebnis;
   if (kanal) *kanal = Channel(nummer(), uint32_t(frei - stimmen.begin()), frei->generation);
+  ZaehleStart(static_cast<AlKlang*>(klang)->Pfad());
   return FMOD_OK;
 }
 

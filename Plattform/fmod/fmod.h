@@ -8,6 +8,8 @@
 // voice has ended or been reused, every operation on an old value answers
 // FMOD_ERR_INVALID_HANDLE and touches nothing. Every call returns an FMOD_RESULT, 0 on success.
 #include <cstdint>
+#include <map>
+#include <string>
 
 enum FMOD_RESULT : int {
   FMOD_OK = 0,
@@ -180,6 +182,10 @@ class System {
 // The test hook: while set, FMOD_System_Create calls it instead of building the OpenAL system.
 using SystemErzeuger = FMOD_RESULT (*)(System** system);
 void SetzeSystemErzeuger(SystemErzeuger erzeuger);
+
+// Diagnostics: how often playSound of the OpenAL systems started each file since the last call
+// (by the path given to createSound); the call resets the counts.
+std::map<std::string, unsigned> NimmGestarteteKlaenge();
 
 }  // namespace FMOD
 

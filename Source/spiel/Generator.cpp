@@ -11,6 +11,8 @@
 #include <string>
 #include <type_traits>
 
+#include "Baum.h"
+#include "PatchErbauer.h"
 #include "Ressourcen.h"
 #include "TBereich.h"
 #include "Zarvo_AlphaZustand.h"
@@ -94,9 +96,11 @@ size_t Generator::KeyHash::operator()(uint32_t key) const {
   return size_t(h);
 }
 
-Generator::Erbauer Generator::StandardErbauer() { return {}; }
+Generator::Erbauer Generator::StandardErbauer() {
+  return {PatchErbauer::Flaeche, PatchErbauer::Gitter, {}, PatchErbauer::Hebel, PatchErbauer::Knopf, BaumErzeuger::Erzeuge, {}};
+}
 
-Generator::Generator(Szene::InstanzPool& pool, Erbauer erbauer)
+Generator::Generator(RenderInstanzPool& pool, Erbauer erbauer)
     : pool(pool), farbListe(nullptr, 256), normalListe(nullptr, 256), stapel(256), erbauer(std::move(erbauer)) {
   if (Zarvo_ZeichenKontext* kontext = Zarvo_Screen3D::GibZeichenKontext())
     alphaZustand = kontext->ErzeugeAlphaZustand(Zarvo_AlphaZustand::Beschreibung(0, 1, 0));
@@ -281,7 +285,7 @@ void Generator::WarteAufOffene() { offen.Warte(); }
 
 void Generator::GibPatchFrei(Patch& patch) {
   pool.GibFrei(patch.instanz);
-  patch.instanz = Szene::KEINE_INSTANZ;
+  patch.instanz = RenderInstanzPool::KEINE_INSTANZ;
   patch.modell.reset();
   if (patch.breite != 0 && patch.seite < seiten.size()) seiten[patch.seite].platz.GibPlatzFrei(patch.x, patch.y);
   patch.seite = KEINE_SEITE;
@@ -452,14 +456,14 @@ void Generator::MarkiereVerloreneSeiten() {
 
 // False when nothing is to be drawn for the record.
 bool Generator::UebernimmDatensatz(FertigerPatch& d, Patch& patch, Uebernahme& bilanz) {
+  if (d.indices.size() < 3) {  // a refused build: nothing to show, silently
+    SpeichereOhneInhalt(d, patch);
+    return false;
+  }
   if (!IstPlatzierbar(d)) {
     ZARVO_PRUEFE(fmt::format("Patch {:08x}: Bilder {} x {} und {} x {} nicht platzierbar", d.key, d.farbe.Breite(),
                              d.farbe.Hoehe(), d.normale.Breite(), d.normale.Hoehe())
                      .c_str());
-    SpeichereOhneInhalt(d, patch);
-    return false;
-  }
-  if (d.indices.size() < 3) {
     SpeichereOhneInhalt(d, patch);
     return false;
   }
@@ -502,15 +506,15 @@ void Generator::SpeichereOhneInhalt(const FertigerPatch& d, Patch& patch) {
 
 void Generator::FuelleInstanz(Patch& patch, const float* transform) {
   const uint64_t id = pool.Reserviere();
-  Szene::Instanz& instanz = pool[id];
-  instanz = Szene::Instanz();
+  RenderInstanz& instanz = pool[id];
+  instanz = RenderInstanz();
   instanz.modell = patch.modell.get();
   instanz.farbTextur = seiten[patch.seite].farbTextur;
   instanz.normalTextur = seiten[patch.seite].normalTextur;
   instanz.dreiecke = patch.modell->indexBuffer ? uint32_t(patch.modell->indexBuffer->groesse / 12) : 0;
   std::memcpy(instanz.matrix, transform, sizeof instanz.matrix);
   pool.SetzeLebend(id);
-  Szene::InstanzPool::BerechneGrenzen(instanz);
+  RenderInstanzPool::BerechneGrenzen(instanz);
   patch.instanz = id;
 }
 

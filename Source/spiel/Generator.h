@@ -34,8 +34,9 @@
 //
 // The road from job to page. A record whose images are square powers of two (1..4096, A8R8G8B8,
 // colour and normal of one size) gets a rectangle in the first image page with room (a new 4096²
-// page pair when none has); other records and failures are stored as built without mesh, instance
-// or rectangle (one consistency line), so they are not rebuilt until their request changes. The
+// page pair when none has); other records are stored as built without mesh, instance or rectangle
+// (records without triangles silently, the rest with one consistency line), so they are not
+// rebuilt until their request changes. The
 // images of all records of one call are cut into T x T tiles (T the smallest width placed), copied
 // into staging atlas pairs of at most 4096² and drawn unchanged into the pages, once per pair,
 // page and image type. Pages are volatile render targets: after a device reset or an eviction
@@ -53,7 +54,7 @@
 
 #include "BVektor3.h"
 #include "Modell.h"
-#include "Szene.h"
+#include "RenderInstanz.h"
 #include "TPlatz.h"
 #include "Zarvo_Bild.h"
 #include "Zarvo_Parallel.h"
@@ -142,7 +143,7 @@ class Generator {
   // Entry of the built table (main thread only).
   struct Patch {
     std::unique_ptr<Modell> modell;
-    uint64_t instanz = Szene::KEINE_INSTANZ;
+    uint64_t instanz = RenderInstanzPool::KEINE_INSTANZ;
     uint32_t seite = KEINE_SEITE;
     uint32_t stufe = 0;       // 0: nothing built
     uint32_t generation = 0;  // 0 initially, and again when its page was lost
@@ -198,8 +199,13 @@ class Generator {
     ErbauerFunktion<BaumPatch> baum;
     ErbauerFunktion<MosaikPatch> mosaik;
   };
-  // The game's builders.
+  // The game's builders: faces, gates, levers, buttons (PatchErbauer.h) and trees (Baum.h).
   static Erbauer StandardErbauer();
+  // Paints a mosaic into a face's colour image and S x S position buffer (S the image's side):
+  // tiles where the picture is opaque, 0.002 out along its direction, joints at the wall surface
+  // (Mosaik.cpp).
+  static void BaueMosaik(const FlaechenPatch& flaeche, const MosaikPatch& mosaik, std::span<BVektor3<float>> positionen,
+                         Zarvo_Bild& farbe);
 
   // The tiles of one call (a pure plan, see UebernimmFertigePatches).
   struct KachelEingabe {  // one placed record
@@ -242,7 +248,7 @@ class Generator {
 
   // Empty tables, no pages; the blend state, the sprite lists and the batch on the screen's
   // drawing context. The pool receives the patches' render instances.
-  explicit Generator(Szene::InstanzPool& pool, Erbauer erbauer = StandardErbauer());
+  explicit Generator(RenderInstanzPool& pool, Erbauer erbauer = StandardErbauer());
   // Sets stopp, waits for every job (a job suspends, a plain thread blocks), then frees models,
   // pages and device objects. Render instances are not returned.
   ~Generator();
@@ -339,7 +345,7 @@ class Generator {
   std::mutex fertigSperre;
   std::vector<FertigerPatch> fertig;
   std::unordered_map<uint32_t, Patch, KeyHash> patches;
-  Szene::InstanzPool& pool;
+  RenderInstanzPool& pool;
   std::vector<Seite> seiten;
   std::atomic<uint8_t> stopp{0};
   Zarvo_Parallel::WarteZaehler offen;

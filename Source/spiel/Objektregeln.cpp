@@ -1,7 +1,6 @@
 #include "Objektregeln.h"
 
 #include <cmath>
-#include <limits>
 
 #include "Raster.h"
 
@@ -11,13 +10,6 @@ namespace {
 
 constexpr uint32_t TYP_STARTPUNKT = 0, TYP_HEBEL = 2, TYP_KNOPF = 4;
 
-int64_t AbschneidenInt64(float wert) {
-  if (std::isnan(wert)) return 0;
-  if (wert >= 9223372036854775808.0f) return std::numeric_limits<int64_t>::max();
-  if (wert <= -9223372036854775808.0f) return std::numeric_limits<int64_t>::min();
-  return int64_t(wert);
-}
-
 Zellposition Abschneiden(const BVektor3<float>& p) {
   return {Raster::AbschneidenInt32(p.x), Raster::AbschneidenInt32(p.y), Raster::AbschneidenInt32(p.z)};
 }
@@ -26,7 +18,7 @@ BVektor3<float> Position(const Karte::Objekt& objekt) { return {objekt.x, objekt
 
 }  // namespace
 
-uint32_t Richtung(float wert) { return uint32_t(uint64_t(AbschneidenInt64(std::trunc(wert)))) % 6; }
+uint32_t Richtung(float wert) { return uint32_t(uint64_t(Raster::AbschneidenInt64(std::trunc(wert)))) % 6; }
 
 Zellposition RichtungsSchritt(uint32_t richtung) {
   static const Zellposition SCHRITTE[6] = {{-1, 0, 0}, {1, 0, 0}, {0, 0, 1}, {0, 0, -1}, {0, -1, 0}, {0, 1, 0}};

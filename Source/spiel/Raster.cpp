@@ -12,6 +12,13 @@ int32_t AbschneidenInt32(float wert) {
   return int32_t(wert);
 }
 
+int64_t AbschneidenInt64(float wert) {
+  if (std::isnan(wert)) return 0;
+  if (wert >= 9223372036854775808.0f) return std::numeric_limits<int64_t>::max();
+  if (wert <= -9223372036854775808.0f) return std::numeric_limits<int64_t>::min();
+  return int64_t(wert);
+}
+
 namespace {
 float EinrastenAchse(float p, float schritt, float versatz) {
   const float kehrwert = 1.0f / schritt;

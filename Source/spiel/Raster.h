@@ -9,7 +9,8 @@ namespace Spiel::Raster {
 // steps leave the position as it is. The conversion saturates, NaN gives 0.
 BVektor3<float> Einrasten(const Karte::ObjektTyp& typ, const BVektor3<float>& position);
 
-// float -> int32 toward zero, saturating at the range ends; NaN gives 0.
+// float -> int32 and int64 toward zero, saturating at the range ends; NaN gives 0.
 int32_t AbschneidenInt32(float wert);
+int64_t AbschneidenInt64(float wert);
 
 }  // namespace Spiel::Raster

@@ -25,6 +25,14 @@ bool Zarvo_AudioSample::NachUtf8(const std::wstring& pfad, std::string& utf8) {
   return vollstaendig;
 }
 
+std::wstring Zarvo_AudioSample::AusUtf8(const std::string& utf8) {
+  std::wstring breit;
+  const char* cursor = utf8.data();
+  const char* ende = cursor + utf8.size();
+  while (cursor < ende) breit.push_back(wchar_t(DekodiereUtf8(cursor, ende)));
+  return breit;
+}
+
 Zarvo_AudioSample::Zarvo_AudioSample(FMOD::System* system_, const std::wstring& pfad, bool strom, bool komprimiert)
     : system(system_) {
   FMOD_MODE modus = GRUNDMODUS | (strom ? FMOD_CREATESTREAM : 0);

@@ -27,6 +27,8 @@ class Zarvo_AudioSample {
 
   // UTF-8 form of a wide path; a code unit without one becomes U+FFFD and the result is false.
   static bool NachUtf8(const std::wstring& pfad, std::string& utf8);
+  // The wide form of a UTF-8 path, decoded code point by code point (the inverse of NachUtf8).
+  static std::wstring AusUtf8(const std::string& utf8);
 
   FMOD::System* system;
   FMOD::Sound* sound = nullptr;  // null when loading failed

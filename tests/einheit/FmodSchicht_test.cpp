@@ -8,6 +8,8 @@
 #include <AL/al.h>
 
 #include <cmath>
+#include <map>
+#include <string>
 #include <vector>
 
 namespace {
@@ -289,6 +291,35 @@ TEST_F(FmodSchicht, ZweiSystemeInEinemProzess) {
   EXPECT_EQ(zweites->release(), FMOD_OK);
   EXPECT_GT(Messe(Rendere(0.2), 0.05, 0.2).links, 0.1);
   EXPECT_EQ(hier.stop(), FMOD_OK);
+}
+
+// Only starts that succeed count, per file and over every system; reading resets the counts.
+TEST_F(FmodSchicht, GestarteteKlaengeJeDateiBisZumAbruf) {
+  FMOD::NimmGestarteteKlaenge();
+  FMOD::Sound* sinus = Lade("sinus_0_1s.ogg");
+  FMOD::Sound* strom = Lade("links_2s.ogg", FMOD_CREATESTREAM);
+  Spiele(sinus);
+  Spiele(strom);
+  Spiele(sinus);
+  FMOD::Channel kanal;
+  EXPECT_EQ(system->playSound(FMOD_CHANNELINDEX(0), sinus, false, &kanal), FMOD_ERR_INVALID_PARAM);
+  FMOD::System* zweites = nullptr;
+  ASSERT_EQ(FMOD_System_Create(&zweites), FMOD_OK);
+  ASSERT_EQ(zweites->setOutput(FMOD_OUTPUTTYPE_LOOPBACK), FMOD_OK);
+  ASSERT_EQ(zweites->init(1, FMOD_INIT_NORMAL, nullptr), FMOD_OK);
+  FMOD::Sound* dort = nullptr;
+  ASSERT_EQ(zweites->createSound(Testklaenge::Pfad("sinus_1s.ogg").c_str(), FMOD_DEFAULT, nullptr, &dort), FMOD_OK);
+  EXPECT_EQ(zweites->playSound(FMOD_CHANNEL_FREE, dort, false, &kanal), FMOD_OK);
+  EXPECT_EQ(zweites->playSound(FMOD_CHANNEL_FREE, dort, false, &kanal), FMOD_ERR_CHANNEL_ALLOC);
+  EXPECT_EQ(zweites->release(), FMOD_OK);
+
+  const std::map<std::string, unsigned> erwartet = {{Testklaenge::Pfad("sinus_0_1s.ogg"), 2u},
+                                                    {Testklaenge::Pfad("links_2s.ogg"), 1u},
+                                                    {Testklaenge::Pfad("sinus_1s.ogg"), 1u}};
+  EXPECT_EQ(FMOD::NimmGestarteteKlaenge(), erwartet);
+  EXPECT_TRUE(FMOD::NimmGestarteteKlaenge().empty());
+  Spiele(strom);
+  EXPECT_EQ(FMOD::NimmGestarteteKlaenge(), (std::map<std::string, unsigned>{{Testklaenge::Pfad("links_2s.ogg"), 1u}}));
 }
 
 TEST(FmodFehlertexte, BekannteUndUnbekannteCodes) {

@@ -327,12 +327,13 @@ TEST_F(GeneratorSeiten, Fehler4_SeitenNachReInitUndAuslagerungNeuGebaut) {
 
 // Records that cannot be placed: one consistency line each, stored without mesh, instance or
 // rectangle, offen balanced, and one build per generation (no rebuild loop). A record without
-// triangles is stored the same way, silently.
+// triangles (a refused build, or the empty record of a builder that threw, which has its error
+// line) is stored the same way, silently.
 TEST_F(GeneratorSeiten, SchlechteDatensaetze) {
   const struct {
     Fehler fehler;
     size_t zeilen;  // consistency lines
-  } faelle[] = {{Fehler::Wirf, 1},           {Fehler::Leer, 1},           {Fehler::NichtQuadratisch, 1},
+  } faelle[] = {{Fehler::Wirf, 0},           {Fehler::Leer, 1},           {Fehler::NichtQuadratisch, 1},
                 {Fehler::KeineZweierpotenz, 1}, {Fehler::FalschesFormat, 1}, {Fehler::UngleicheGroessen, 1},
                 {Fehler::OhneDreiecke, 0}};
   uint32_t key = OBJEKT;

@@ -10,6 +10,7 @@
 
 #include "Modell.h"
 #include "Szene.h"
+#include "Zarvo_Timer.h"
 
 namespace {
 
@@ -101,7 +102,8 @@ TEST(InstanzPool, Grenzen) {
     }
   }
   // Through the scene, by id.
-  Szene szene;
+  Zarvo_Timer uhr;
+  Szene szene(uhr, nullptr, nullptr);
   const uint64_t id = szene.ReserviereInstanz();
   szene.instanzen[id].modell = &modell;
   szene.instanzen.SetzeLebend(id);

@@ -284,6 +284,7 @@ HRESULT Geraet::Reset(D3DPRESENT_PARAMETERS* neu) {
 }
 
 HRESULT Geraet::Present(const RECT*, const RECT*, HWND, const void*) {
+  MeldePresent();
   if (Verloren()) return D3DERR_DEVICELOST;
   if (inSzene || !fenster->Aktuell()) return D3DERR_INVALIDCALL;
   int fb = 0, fh = 0;

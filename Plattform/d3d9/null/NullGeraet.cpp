@@ -170,6 +170,7 @@ HRESULT Geraet::Reset(D3DPRESENT_PARAMETERS* neu) {
 }
 
 HRESULT Geraet::Present(const RECT* quelle, const RECT* ziel, HWND fenster, const void* dirty) {
+  MeldePresent();
   HRESULT hr = welt->Vorgabe("Present");
   if (hr == D3D_OK && (verloren || resetGescheitert)) hr = D3DERR_DEVICELOST;
   if (hr == D3D_OK && inSzene) hr = D3DERR_INVALIDCALL;
