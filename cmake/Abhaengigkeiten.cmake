@@ -56,13 +56,14 @@ set_target_properties(squish::squish PROPERTIES
   INTERFACE_INCLUDE_DIRECTORIES "${SQUISH_INCLUDE_DIR}")
 morvelunt_gefunden("libsquish" "${SQUISH_LIBRARY}")
 
+# Xlib: the input layer's window-close message, and display tests that change the X keymap.
+pkg_check_modules(X11 REQUIRED IMPORTED_TARGET x11)
+morvelunt_gefunden("Xlib" "${X11_VERSION}")
+
 # Only the tests, fuzz targets and benchmarks use these.
 if(MORVELUNT_TESTS)
   pkg_check_modules(LIBPNG REQUIRED IMPORTED_TARGET libpng)
   morvelunt_gefunden("libpng (tests and benchmarks)" "${LIBPNG_VERSION}")
-  # Xlib: display tests that change the X keymap.
-  pkg_check_modules(X11 REQUIRED IMPORTED_TARGET x11)
-  morvelunt_gefunden("Xlib" "${X11_VERSION}")
   find_package(GTest REQUIRED)
   morvelunt_gefunden("GoogleTest" "${GTest_VERSION}")
   find_package(benchmark REQUIRED)

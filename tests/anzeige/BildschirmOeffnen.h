@@ -1,10 +1,10 @@
 #pragma once
-// The engine's screen opened for a display test, with the retry of AnzeigeOeffnen.h: only a
+// The engine's screen opened for a display test, with the retry of AnzeigeWiederholung.h: only a
 // refusal at the display step is tried again.
 #include <cstdint>
 #include <string>
 
-#include "AnzeigeOeffnen.h"
+#include "AnzeigeWiederholung.h"
 #include "Zarvo_Screen3D.h"
 
 namespace anzeige {
