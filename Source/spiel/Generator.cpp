@@ -211,7 +211,10 @@ void Generator::FordereAn(uint32_t key, const PatchBeschreibung& beschreibung, B
   EntfernePatch(key);
   {
     Zarvo_ExklusivWaechter waechter(&sperre);
-    anforderungen[key] = {beschreibung, mitte, halbeGroesse, ++generationsZaehler};
+    Anforderung& anforderung = anforderungen[key];
+    if (alteBox) raster.Entferne(key, alteBox->first, alteBox->second);
+    anforderung = {beschreibung, mitte, halbeGroesse, ++generationsZaehler};
+    raster.Fuege(key, mitte, halbeGroesse);
   }
   std::vector<uint32_t> nachbarn;
   SucheNachbarnVon(nachbarn, key, mitte, halbeGroesse, 0.1f);
@@ -229,7 +232,8 @@ void Generator::Verwirf(uint32_t key) {
   SucheNachbarnVon(nachbarn, key, eintrag->second.mitte, eintrag->second.halbeGroesse, 0.1f);
   HebeGenerationen(nachbarn);
   Zarvo_ExklusivWaechter waechter(&sperre);
-  anforderungen.erase(key);
+  raster.Entferne(key, eintrag->second.mitte, eintrag->second.halbeGroesse);
+  anforderungen.erase(eintrag);
 }
 
 void Generator::HebeGenerationen(const std::vector<uint32_t>& keys) {
@@ -256,8 +260,13 @@ void Generator::SucheNachbarn(std::vector<uint32_t>& ergebnis, uint32_t key, flo
 // Appends; the caller holds the shared lock or is the main thread.
 void Generator::SucheNachbarnVon(std::vector<uint32_t>& ergebnis, uint32_t key, BVektor3<float> mitte,
                                  BVektor3<float> halbeGroesse, float abstand) {
-  for (const auto& [anderer, a] : anforderungen) {
+  std::vector<uint32_t> kandidaten;
+  raster.SammleKandidaten(kandidaten, mitte, halbeGroesse, abstand);
+  for (uint32_t anderer : kandidaten) {
     if (anderer == key) continue;
+    const auto eintrag = anforderungen.find(anderer);
+    if (eintrag == anforderungen.end()) continue;
+    const Anforderung& a = eintrag->second;
     if (InnerhalbVon(a.mitte.x, a.halbeGroesse.x, mitte.x, halbeGroesse.x, abstand) &&
         InnerhalbVon(a.mitte.y, a.halbeGroesse.y, mitte.y, halbeGroesse.y, abstand) &&
         InnerhalbVon(a.mitte.z, a.halbeGroesse.z, mitte.z, halbeGroesse.z, abstand))

@@ -54,6 +54,7 @@
 
 #include "BVektor3.h"
 #include "Modell.h"
+#include "NachbarRaster.h"
 #include "RenderInstanz.h"
 #include "TPlatz.h"
 #include "Zarvo_Bild.h"
@@ -342,6 +343,7 @@ class Generator {
 
   Zarvo_Parallel::LeseSchreibSperre sperre;
   std::unordered_map<uint32_t, Anforderung, KeyHash> anforderungen;
+  NachbarRaster raster;  // the request boxes by cell, changed with the table under the same lock
   std::mutex fertigSperre;
   std::vector<FertigerPatch> fertig;
   std::unordered_map<uint32_t, Patch, KeyHash> patches;
