@@ -3,7 +3,10 @@
 #include <benchmark/benchmark.h>
 #include <boost/context/detail/fcontext.hpp>
 
+#include <sys/resource.h>
+
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdio>
 #include <deque>
@@ -229,6 +232,37 @@ void BM_Referenz_FcontextPingPong(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations());
 }
 
+// --- idle ------------------------------------------------------------------------------------
+
+double ProzessCpuSekunden() {
+  rusage verbrauch{};
+  getrusage(RUSAGE_SELF, &verbrauch);
+  return double(verbrauch.ru_utime.tv_sec + verbrauch.ru_stime.tv_sec) +
+         double(verbrauch.ru_utime.tv_usec + verbrauch.ru_stime.tv_usec) * 1e-6;
+}
+
+// After a burst of jobs the core has nothing queued for a second: the processor time all its
+// threads use meanwhile, in percent of one core (the benchmark's own thread only sleeps).
+void BM_Kern_LeerlaufCpu(benchmark::State& state) {
+  EigenerKern eigener;
+  Zarvo_Parallel& kern = eigener.kern;
+  double anteil = 0;
+  for (auto _ : state) {
+    kern.MachSofort([&] {
+      Zarvo_Parallel::WarteZaehler fertig;
+      fertig.anzahl = FAECHER;
+      for (int i = 0; i < FAECHER; ++i) kern.StarteParallelAuftrag([&] { fertig.Vermindere(); });
+      fertig.Warte();
+    });
+    const double cpuVorher = ProzessCpuSekunden();
+    const auto vorher = std::chrono::steady_clock::now();
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    const double wand = std::chrono::duration<double>(std::chrono::steady_clock::now() - vorher).count();
+    anteil = (ProzessCpuSekunden() - cpuVorher) / wand;
+  }
+  state.counters["CPU_Prozent_eines_Kerns"] = anteil * 100.0;
+}
+
 // --- lock --------------------------------------------------------------------------------------
 
 void BM_Kern_SperreUnbestritten(benchmark::State& state) {
@@ -334,6 +368,7 @@ BENCHMARK(BM_Faden_Auffaechern)->UseRealTime();
 BENCHMARK(BM_Referenz_KleineArbeitSeriell)->UseRealTime();
 BENCHMARK(BM_Kern_Nachgeben)->UseRealTime();
 BENCHMARK(BM_Referenz_FcontextPingPong)->UseRealTime();
+BENCHMARK(BM_Kern_LeerlaufCpu)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Kern_SperreUnbestritten)->UseRealTime();
 BENCHMARK(BM_Std_SharedMutexUnbestritten)->UseRealTime();
 BENCHMARK(BM_Kern_SperreBestritten)->UseRealTime();

@@ -1,4 +1,5 @@
-// The rectangle packer against stb_rect_pack on one seeded sequence of 4 to 24 px rectangles.
+// The rectangle packer against stb_rect_pack and against its model (the packer as first written,
+// tests/PlatzModell.h) on one seeded sequence of 4 to 24 px rectangles.
 //
 // Fill: a fresh area of 1024² or 4096² takes rectangles from the sequence, one call each, until
 // the target count is placed or the first refusal; counters give the inserts per second, the
@@ -12,6 +13,7 @@
 #include <random>
 #include <vector>
 
+#include "PlatzModell.h"
 #include "TPlatz.h"
 
 namespace {
@@ -47,7 +49,8 @@ struct Fuellstand {
   uint64_t pixel = 0;
 };
 
-Fuellstand FuellePlatz(TPlatz& platz, int64_t ziel) {
+template <class Packer>
+Fuellstand FuellePlatz(Packer& platz, int64_t ziel) {
   Fuellstand stand;
   const std::vector<Groesse>& folge = Folge();
   uint64_t x = 0;
@@ -89,6 +92,21 @@ void BM_PlatzFuellen(benchmark::State& state) {
     stand = FuellePlatz(platz, state.range(1));
     freieRechtecke = platz.Frei().size();
     benchmark::DoNotOptimize(platz.Belegt().data());
+  }
+  MeldeFuellung(state, stand, kante);
+  state.counters["Freiliste"] = double(freieRechtecke);
+}
+
+// The model: every candidate against every placed rectangle (10,000 into 4096² takes minutes).
+void BM_ModellFuellen(benchmark::State& state) {
+  const uint64_t kante = uint64_t(state.range(0));
+  Fuellstand stand;
+  size_t freieRechtecke = 0;
+  for (auto _ : state) {
+    PlatzModell modell{kante, kante, {}, {}};
+    stand = FuellePlatz(modell, state.range(1));
+    freieRechtecke = modell.frei.size();
+    benchmark::DoNotOptimize(modell.belegt.data());
   }
   MeldeFuellung(state, stand, kante);
   state.counters["Freiliste"] = double(freieRechtecke);
@@ -161,6 +179,7 @@ void BM_PlatzChurn(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(BM_PlatzFuellen)->Apply(FuellArgumente);
+BENCHMARK(BM_ModellFuellen)->Apply(FuellArgumente);
 BENCHMARK(BM_StbFuellen)->Apply(FuellArgumente);
 BENCHMARK(BM_PlatzChurn)->Arg(1024)->Arg(4096)->Unit(benchmark::kMillisecond);
 

@@ -42,8 +42,6 @@ pkg_check_modules(UNWIND REQUIRED IMPORTED_TARGET libunwind)
 morvelunt_gefunden("libunwind" "${UNWIND_VERSION}")
 pkg_check_modules(LIBDW REQUIRED IMPORTED_TARGET libdw)
 morvelunt_gefunden("libdw" "${LIBDW_VERSION}")
-pkg_check_modules(LIBPNG REQUIRED IMPORTED_TARGET libpng)
-morvelunt_gefunden("libpng (tests and benchmarks)" "${LIBPNG_VERSION}")
 find_path(CONCURRENTQUEUE_INCLUDE_DIR concurrentqueue/concurrentqueue.h REQUIRED)
 morvelunt_gefunden("moodycamel ConcurrentQueue" "${CONCURRENTQUEUE_INCLUDE_DIR}")
 find_package(fmt REQUIRED)
@@ -58,14 +56,19 @@ set_target_properties(squish::squish PROPERTIES
   INTERFACE_INCLUDE_DIRECTORIES "${SQUISH_INCLUDE_DIR}")
 morvelunt_gefunden("libsquish" "${SQUISH_LIBRARY}")
 
-# Xlib: display tests that change the X keymap.
+# Xlib: the input layer's window-close message, and display tests that change the X keymap.
 pkg_check_modules(X11 REQUIRED IMPORTED_TARGET x11)
 morvelunt_gefunden("Xlib" "${X11_VERSION}")
 
-find_package(GTest REQUIRED)
-morvelunt_gefunden("GoogleTest" "${GTest_VERSION}")
-find_package(benchmark REQUIRED)
-morvelunt_gefunden("Google Benchmark" "${benchmark_VERSION}")
+# Only the tests, fuzz targets and benchmarks use these.
+if(MORVELUNT_TESTS)
+  pkg_check_modules(LIBPNG REQUIRED IMPORTED_TARGET libpng)
+  morvelunt_gefunden("libpng (tests and benchmarks)" "${LIBPNG_VERSION}")
+  find_package(GTest REQUIRED)
+  morvelunt_gefunden("GoogleTest" "${GTest_VERSION}")
+  find_package(benchmark REQUIRED)
+  morvelunt_gefunden("Google Benchmark" "${benchmark_VERSION}")
+endif()
 
 add_library(concurrentqueue INTERFACE)
 target_include_directories(concurrentqueue INTERFACE "${CONCURRENTQUEUE_INCLUDE_DIR}")

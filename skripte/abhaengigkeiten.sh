@@ -1,20 +1,37 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the project builds, runs and tests with.
-# Calls apt-get only when a package is missing.
+# Installs the Debian packages of the named sets; calls apt-get only when a package is missing.
+#   spiel   building and running the game: compiler, CMake, the libraries, the font, the drivers
+#   tests   on top of that, what the tests, fuzz targets and benchmarks need
+# Usage: abhaengigkeiten.sh [SATZ...]   (no set: all of them)
 set -euo pipefail
 
-PAKETE=(
-  build-essential cmake pkg-config libglfw3-dev libepoxy-dev libgl1-mesa-dri libegl-dev
-  xvfb xauth mesa-utils xdotool glslang-tools glslang-dev spirv-cross
-  libspirv-cross-c-shared-dev libopenal-dev libvorbis-dev libogg-dev libboost-context-dev
-  libconcurrentqueue-dev libtinyxml-dev libsquish-dev libstb-dev libfreetype-dev
-  fonts-dejavu-core zlib1g-dev libfmt-dev libunwind-dev libgtest-dev libgmock-dev
-  libbenchmark-dev clang-14 libclang-rt-14-dev sox vorbis-tools
-  libdw-dev lldb-14 libpng-dev libx11-dev
+declare -A SAETZE=(
+  [spiel]="build-essential cmake pkg-config libglfw3-dev libepoxy-dev libegl-dev libx11-dev libgl1-mesa-dri
+           glslang-tools glslang-dev libspirv-cross-c-shared-dev libopenal-dev libvorbis-dev libogg-dev
+           libboost-context-dev libconcurrentqueue-dev libtinyxml-dev libsquish-dev libstb-dev
+           libfreetype-dev fonts-dejavu-core zlib1g-dev libfmt-dev libunwind-dev libdw-dev"
+  [tests]="xvfb xauth mesa-utils xdotool spirv-cross libgtest-dev libgmock-dev libbenchmark-dev clang-14
+           libclang-rt-14-dev sox vorbis-tools lldb-14 libpng-dev"
 )
+REIHENFOLGE=(spiel tests)
+
+saetze=("$@")
+if [ ${#saetze[@]} -eq 0 ]; then
+  saetze=("${REIHENFOLGE[@]}")
+fi
+
+pakete=()
+for satz in "${saetze[@]}"; do
+  if [ -z "${SAETZE[$satz]+da}" ]; then
+    echo "abhaengigkeiten: unbekannter Satz '$satz' (bekannt: ${REIHENFOLGE[*]})" >&2
+    exit 2
+  fi
+  read -r -a liste <<<"$(echo ${SAETZE[$satz]})"
+  pakete+=("${liste[@]}")
+done
 
 fehlend=()
-for paket in "${PAKETE[@]}"; do
+for paket in "${pakete[@]}"; do
   status=$(dpkg-query -W -f='${Status}' "$paket" 2>/dev/null || true)
   if [ "$status" != "install ok installed" ]; then
     fehlend+=("$paket")
@@ -22,7 +39,7 @@ for paket in "${PAKETE[@]}"; do
 done
 
 if [ ${#fehlend[@]} -eq 0 ]; then
-  echo "abhaengigkeiten: alle ${#PAKETE[@]} Pakete vorhanden"
+  echo "abhaengigkeiten: alle ${#pakete[@]} Pakete vorhanden (${saetze[*]})"
   exit 0
 fi
 

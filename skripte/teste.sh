@@ -15,7 +15,7 @@ ANZEIGE_WARTEZEIT=10      # seconds Xvfb may take to report its display number
 
 start_zeit=$SECONDS
 
-if ! bash skripte/abhaengigkeiten.sh; then
+if ! bash skripte/abhaengigkeiten.sh spiel tests; then
   echo "teste: die Pakete konnten nicht installiert werden" >&2
   exit 1
 fi
@@ -43,10 +43,12 @@ export OMP_NUM_THREADS=1
 export UBSAN_OPTIONS=print_stacktrace=1
 
 # Starts Xvfb on a free display and exports DISPLAY; fails when no display number arrives in time.
+# -noreset: an X server resets whenever its last client has gone and closes the connections that
+# arrive meanwhile ("Failed to open display"); display tests come and go all the time.
 starte_xvfb() {
   local nummer_datei="$arbeit/xvfb-anzeige"
   : >"$nummer_datei"
-  Xvfb -displayfd 3 -screen 0 1280x720x24 -nolisten tcp 3>"$nummer_datei" >"$arbeit/xvfb.log" 2>&1 </dev/null &
+  Xvfb -displayfd 3 -screen 0 1280x720x24 -nolisten tcp -noreset 3>"$nummer_datei" >"$arbeit/xvfb.log" 2>&1 </dev/null &
   xvfb_pid=$!
   local nummer="" versuch
   for ((versuch = 0; versuch < ANZEIGE_WARTEZEIT * 10; versuch++)); do

@@ -430,6 +430,8 @@ void WaehleGl33Backend();
 using DiagnoseSenke = std::function<void(const std::string& text)>;
 void SetzeDiagnoseSenke(DiagnoseSenke senke);
 void MeldeDiagnose(const std::string& text);
+// The last text reported, empty before the first; a caller that explains a failure reads it.
+std::string LetzteDiagnose();
 
 // Called at the start of every Present of either back end, whatever it answers (null: nothing);
 // a test clock counts frames with it.

@@ -12,6 +12,7 @@ namespace d3d9 {
 namespace {
 bool g_Null = false;
 DiagnoseSenke g_Senke;
+std::string g_LetzteDiagnose;
 std::atomic<PresentHaken> g_PresentHaken{nullptr};
 }  // namespace
 
@@ -29,8 +30,10 @@ IDirect3D9* Direct3DCreate9(UINT sdkVersion) {
 
 void SetzeDiagnoseSenke(DiagnoseSenke senke) { g_Senke = std::move(senke); }
 void MeldeDiagnose(const std::string& text) {
+  g_LetzteDiagnose = text;
   if (g_Senke) g_Senke(text);
 }
+std::string LetzteDiagnose() { return g_LetzteDiagnose; }
 
 void SetzePresentHaken(PresentHaken haken) { g_PresentHaken.store(haken); }
 void MeldePresent() {

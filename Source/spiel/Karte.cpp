@@ -4,6 +4,7 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <iterator>
 
 #include "Plattform/system/Zufall.h"
 #include "TSegmentLeser.h"
@@ -19,6 +20,7 @@ constexpr uint32_t KENNUNG_ARAY = VierZeichen("ARAY");
 constexpr uint64_t ZELLEN_BYTES = sizeof(Karte::Zelle);
 constexpr uint64_t KLEINSTER_DATENSATZ = 28;  // type, position, "ARAY", count
 constexpr uint64_t VEKTOR_BYTES = 16;
+constexpr uint64_t OBJEKT_BYTES = 92;  // type, position, "ARAY", count, four vectors
 
 const char* const BLOCK_NAMEN[Karte::ANZAHL_BLOCKTYPEN] = {
     "Leer",           "Fels",           "Mauer",          "FelsTreppe1L,",  "FelsTreppe1R,",
@@ -55,15 +57,20 @@ uint32_t LiesU32LE(TSpeicher& speicher) {
   return uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
 }
 
-void SchreibeZellenLE(TSpeicher& speicher, const std::vector<Karte::Zelle>& zellen) {
+void SchreibeLE32(uint8_t* ziel, uint32_t wert) {
+  for (int i = 0; i < 4; ++i) ziel[i] = uint8_t(wert >> (8 * i));
+}
+
+Karte::Zelle LiesZelleLE(const uint8_t* quelle) {
+  Karte::Zelle zelle;
   if constexpr (std::endian::native == std::endian::little) {
-    speicher.SchreibeMem(zellen.data(), zellen.size() * ZELLEN_BYTES);
+    std::memcpy(&zelle, quelle, ZELLEN_BYTES);
   } else {
-    for (const Karte::Zelle& zelle : zellen) {
-      SchreibeU32LE(speicher, zelle.typ);
-      for (uint32_t wert : zelle.flaechen) SchreibeU32LE(speicher, wert);
-    }
+    uint32_t* worte = &zelle.typ;
+    for (int i = 0; i < 7; ++i, quelle += 4)
+      worte[i] = uint32_t(quelle[0]) | uint32_t(quelle[1]) << 8 | uint32_t(quelle[2]) << 16 | uint32_t(quelle[3]) << 24;
   }
+  return zelle;
 }
 
 void KopiereZellenLE(std::vector<Karte::Zelle>& zellen, const uint8_t* quelle) {
@@ -71,12 +78,38 @@ void KopiereZellenLE(std::vector<Karte::Zelle>& zellen, const uint8_t* quelle) {
     std::memcpy(zellen.data(), quelle, zellen.size() * ZELLEN_BYTES);
   } else {
     for (Karte::Zelle& zelle : zellen) {
-      uint32_t* worte = &zelle.typ;
-      for (int i = 0; i < 7; ++i, quelle += 4)
-        worte[i] = uint32_t(quelle[0]) | uint32_t(quelle[1]) << 8 | uint32_t(quelle[2]) << 16 | uint32_t(quelle[3]) << 24;
+      zelle = LiesZelleLE(quelle);
+      quelle += ZELLEN_BYTES;
     }
   }
 }
+
+// Walks stored cells as Zelle values, so that a layer's vector is built from the bytes in one
+// pass (without zero-filling it first).
+class ZellenLeser {
+ public:
+  using iterator_category = std::forward_iterator_tag;
+  using value_type = Karte::Zelle;
+  using difference_type = std::ptrdiff_t;
+  using pointer = const Karte::Zelle*;
+  using reference = Karte::Zelle;
+
+  explicit ZellenLeser(const uint8_t* ort) : ort(ort) {}
+  Karte::Zelle operator*() const { return LiesZelleLE(ort); }
+  ZellenLeser& operator++() {
+    ort += ZELLEN_BYTES;
+    return *this;
+  }
+  ZellenLeser operator++(int) {
+    ZellenLeser vorher = *this;
+    ++*this;
+    return vorher;
+  }
+  bool operator==(const ZellenLeser&) const = default;
+
+ private:
+  const uint8_t* ort;
+};
 
 void MeldeBeschaedigt() { g_Log.Schreibe("!Karte::Lies(): Szenendaten beschädigt, Karte unverändert."); }
 
@@ -201,16 +234,45 @@ bool Karte::Objekt::LiesArgumente(TSpeicher& speicher) {
   return true;
 }
 
-void Karte::Schreibe(TSpeicher& speicher) const {
-  TSegmentSchreiber segment(speicher, KENNUNG_KRTE, VERSION);
+std::vector<uint8_t> Karte::ZellenAlsLE(const std::vector<Zelle>& zellen) {
+  std::vector<uint8_t> bytes(zellen.size() * ZELLEN_BYTES);
+  uint8_t* ziel = bytes.data();
+  for (const Zelle& zelle : zellen) {
+    SchreibeLE32(ziel, zelle.typ);
+    for (int i = 0; i < 6; ++i) SchreibeLE32(ziel + 4 + 4 * i, zelle.flaechen[i]);
+    ziel += ZELLEN_BYTES;
+  }
+  return bytes;
+}
+
+uint64_t Karte::ZellenBytes() const {
+  uint64_t summe = 0;
+  for (const Schicht& schicht : schichten) summe += uint64_t(schicht.zellen.size()) * ZELLEN_BYTES;
+  return summe;
+}
+
+uint64_t Karte::SegmentLaenge() const {
+  return TSegmentSchreiber::LaengeFuer(12 + ZellenBytes() + 12 + OBJEKT_BYTES * uint64_t(objekte.size()));
+}
+
+void Karte::SchreibeKopf(TSpeicher& speicher) const {
+  TSegmentSchreiber::SchreibeKopf(speicher, KENNUNG_KRTE, VERSION, SegmentLaenge());
   SchreibeU32LE(speicher, X);
   SchreibeU32LE(speicher, Y);
   SchreibeU32LE(speicher, Z);
-  for (const Schicht& schicht : schichten) SchreibeZellenLE(speicher, schicht.zellen);
+}
+
+void Karte::SchreibeObjekteUndEnde(TSpeicher& speicher) const {
   speicher.SchreibeU32(KENNUNG_VCTR);
   speicher.SchreibeU64(objekte.size());
   for (const Objekt& objekt : objekte) objekt.Schreibe(speicher);
-  segment.Beende();
+  TSegmentSchreiber::SchreibeEnde(speicher, KENNUNG_KRTE);
+}
+
+void Karte::Schreibe(TSpeicher& speicher) const {
+  SchreibeKopf(speicher);
+  GibZellenBytes([&speicher](const uint8_t* bytes, uint64_t anzahl) { speicher.SchreibeMem(bytes, anzahl); });
+  SchreibeObjekteUndEnde(speicher);
 }
 
 // Reads "VCTR", the count and the records into `liste`, which starts as the current objects, so
@@ -241,13 +303,25 @@ bool Karte::LiesObjekte(TSpeicher& speicher) {
   return true;
 }
 
+// Same dimensions: the cells are copied over the layers in place. New ones: each new layer is
+// built straight from its bytes.
 void Karte::UebernimmZellen(const uint8_t* quelle, uint32_t x, uint32_t y, uint32_t z) {
-  if (x != X || y != Y || z != Z) SetzeGroesse(x, y, z);
-  const uint64_t schichtBytes = uint64_t(X) * Z * ZELLEN_BYTES;
-  for (Schicht& schicht : schichten) {
-    KopiereZellenLE(schicht.zellen, quelle);
-    quelle += schichtBytes;
+  const uint64_t schichtBytes = uint64_t(x) * z * ZELLEN_BYTES;
+  if (x == X && y == Y && z == Z) {
+    for (Schicht& schicht : schichten) {
+      KopiereZellenLE(schicht.zellen, quelle);
+      quelle += schichtBytes;
+    }
+    return;
   }
+  std::vector<Schicht> neu;
+  neu.reserve(y);
+  for (uint32_t i = 0; i < y; ++i, quelle += schichtBytes)
+    neu.push_back(Schicht{x, z, std::vector<Zelle>(ZellenLeser(quelle), ZellenLeser(quelle + schichtBytes))});
+  schichten = std::move(neu);
+  X = x;
+  Y = y;
+  Z = z;
 }
 
 // Everything is checked before the map changes: the dimensions, the room for the cells, and the

@@ -6,6 +6,7 @@
 //
 // Saved as the map segment "KRTE" (version 257): X, Y, Z and the cells little-endian, then
 // "VCTR", the object count and the object records big-endian.
+#include <bit>
 #include <cstdint>
 #include <vector>
 
@@ -104,11 +105,36 @@ class Karte {
   void BaueStandardKarte();
 
   void Schreibe(TSpeicher& speicher) const;
+  // The map segment as Schreibe writes it, in pieces for a writer that sends the cells on by
+  // itself: the length its head states (from the length field to the end marker), the head with
+  // the dimensions, the cells of every layer (ZellenBytes of them) and the objects with the end
+  // marker.
+  uint64_t SegmentLaenge() const;
+  uint64_t ZellenBytes() const;
+  void SchreibeKopf(TSpeicher& speicher) const;
+  template <class Nimm>
+  void GibZellenBytes(Nimm&& nimm) const;
+  void SchreibeObjekteUndEnde(TSpeicher& speicher) const;
   // False, with one error line, when the data are damaged; the map is then unchanged.
   bool Lies(TSpeicher& speicher);
   bool LiesObjekte(TSpeicher& speicher);
 
  private:
   static bool LiesObjektListe(TSpeicher& speicher, std::vector<Objekt>& liste);
+  static std::vector<uint8_t> ZellenAlsLE(const std::vector<Zelle>& zellen);
   void UebernimmZellen(const uint8_t* quelle, uint32_t x, uint32_t y, uint32_t z);
 };
+
+// Hands the cells of each layer in file order to nimm(const uint8_t* bytes, uint64_t anzahl):
+// on a little-endian machine straight from the layer's storage, else as a converted copy.
+template <class Nimm>
+void Karte::GibZellenBytes(Nimm&& nimm) const {
+  for (const Schicht& schicht : schichten) {
+    if constexpr (std::endian::native == std::endian::little) {
+      nimm(reinterpret_cast<const uint8_t*>(schicht.zellen.data()), uint64_t(schicht.zellen.size()) * sizeof(Zelle));
+    } else {
+      const std::vector<uint8_t> bytes = ZellenAlsLE(schicht.zellen);
+      nimm(bytes.data(), uint64_t(bytes.size()));
+    }
+  }
+}

@@ -1,5 +1,6 @@
 #include "SzenenDatei.h"
 
+#include <cstdio>
 #include <system_error>
 
 #include "Karte.h"
@@ -16,10 +17,43 @@ constexpr uint32_t KENNUNG_SZNE = VierZeichen("SZNE");
 
 }  // namespace
 
+namespace {
+
+// The outer segment's payload is the whole map segment: its id, version and stated length.
+uint64_t AussenLaenge(const Karte& karte) { return TSegmentSchreiber::LaengeFuer(8 + karte.SegmentLaenge()); }
+
+// Writes all of `anzahl` bytes; false when the stream took fewer.
+bool SchreibeGanz(FILE* strom, const uint8_t* bytes, uint64_t anzahl) {
+  return anzahl == 0 || std::fwrite(bytes, 1, anzahl, strom) == anzahl;
+}
+
+}  // namespace
+
+uint64_t SzenenDatei::Groesse(const Karte& karte) { return 8 + AussenLaenge(karte); }
+
+// The buffer is sized once for the whole file.
 void SzenenDatei::Schreibe(TSpeicher& speicher, const Karte& karte) {
-  TSegmentSchreiber segment(speicher, KENNUNG_SZNE, VERSION);
+  const uint64_t ende = speicher.Position() + Groesse(karte);
+  if (speicher.Kapazitaet() < ende) speicher.Reserviere(ende);
+  TSegmentSchreiber::SchreibeKopf(speicher, KENNUNG_SZNE, VERSION, AussenLaenge(karte));
   karte.Schreibe(speicher);
-  segment.Beende();
+  TSegmentSchreiber::SchreibeEnde(speicher, KENNUNG_SZNE);
+}
+
+// The heads and the objects go through small buffers; the cells go from the map's layers straight
+// into the file.
+bool SzenenDatei::SchreibeDatei(const std::filesystem::path& pfad, const Karte& karte) {
+  TSpeicher kopf, schluss;
+  TSegmentSchreiber::SchreibeKopf(kopf, KENNUNG_SZNE, VERSION, AussenLaenge(karte));
+  karte.SchreibeKopf(kopf);
+  karte.SchreibeObjekteUndEnde(schluss);
+  TSegmentSchreiber::SchreibeEnde(schluss, KENNUNG_SZNE);
+  TDateiSystem::Datei datei = TDateiSystem::OeffneDatei(pfad, "wb");
+  if (!datei) return false;
+  bool ganz = SchreibeGanz(datei.Strom(), kopf.Daten(), kopf.Groesse());
+  karte.GibZellenBytes([&](const uint8_t* bytes, uint64_t anzahl) { ganz = ganz && SchreibeGanz(datei.Strom(), bytes, anzahl); });
+  ganz = ganz && SchreibeGanz(datei.Strom(), schluss.Daten(), schluss.Groesse()) && std::fflush(datei.Strom()) == 0;
+  return TDateiSystem::SchliesseDatei(datei) && ganz;
 }
 
 bool SzenenDatei::Lies(TSpeicher& speicher, Karte& karte) {
@@ -36,12 +70,10 @@ bool SzenenDatei::Lies(TSpeicher& speicher, Karte& karte) {
 }
 
 bool SzenenDatei::Speichere(const std::filesystem::path& pfad, const Karte& karte) {
-  TSpeicher speicher;
-  Schreibe(speicher, karte);
   std::filesystem::path neu = pfad;
   neu += ".neu";
   std::error_code fehler;
-  if (speicher.SpeichereInDatei(neu, 0)) {
+  if (SchreibeDatei(neu, karte)) {
     std::filesystem::rename(neu, pfad, fehler);
     if (!fehler) return true;
   }

@@ -50,11 +50,8 @@ uint64_t PruefeSegmentKopf(const TSpeicher& speicher) {
 
 }  // namespace
 
-bool Ueberlappen(const TRechteck& a, const TRechteck& b) {
-  return a.x < b.x + b.w && b.x < a.x + a.w && a.y < b.y + b.h && b.y < a.y + a.h;
-}
-
 void TPlatz::SetGroesse(uint64_t breite_, uint64_t hoehe_, uint64_t erwarteteAnzahl) {
+  if (breite_ != breite || hoehe_ != hoehe) indexAktuell = false;
   breite = breite_;
   hoehe = hoehe_;
   if (erwarteteAnzahl > belegt.capacity()) {
@@ -66,31 +63,52 @@ void TPlatz::SetGroesse(uint64_t breite_, uint64_t hoehe_, uint64_t erwarteteAnz
 void TPlatz::Leeren() {
   belegt.clear();
   frei.clear();
+  indexAktuell = false;
 }
 
-bool TPlatz::PasstOhneUeberlappung(const TRechteck& kandidat) const {
-  if (kandidat.x > breite || kandidat.w > breite - kandidat.x) return false;
-  if (kandidat.y > hoehe || kandidat.h > hoehe - kandidat.y) return false;
-  for (const TRechteck& b : belegt)
-    if (Ueberlappen(kandidat, b)) return false;
-  return true;
+void TPlatz::FuegeBelegtHinzu(const TRechteck& r) {
+  belegt.push_back(r);
+  if (indexAktuell) belegtIndex.Fuege(r);
 }
 
+TRechteckRaster& TPlatz::BelegtIndex() {
+  if (!indexAktuell) {
+    belegtIndex.RichteEin(breite, hoehe);
+    for (const TRechteck& r : belegt) belegtIndex.Fuege(r);
+    indexAktuell = true;
+  }
+  return belegtIndex;
+}
+
+bool TPlatz::LiegtInFlaeche(const TRechteck& kandidat) const {
+  return kandidat.x <= breite && kandidat.w <= breite - kandidat.x && kandidat.y <= hoehe &&
+         kandidat.h <= hoehe - kandidat.y;
+}
+
+// The first free rectangle in list order whose corner takes the request without overlapping a
+// placed one, among those of the lowest y. A free rectangle not below the best so far cannot win
+// and is passed without a test; once the best lies at y 0 nothing later can win.
 bool TPlatz::HolePlatz(uint64_t w, uint64_t h, uint64_t& x, uint64_t& y) {
   if (frei.empty() && belegt.empty()) frei.push_back({0, 0, breite, hoehe});
+  const TRechteckRaster& index = BelegtIndex();
   uint64_t bestes = hoehe;
   for (const TRechteck& f : frei) {
+    if (f.y >= bestes) continue;
     const TRechteck kandidat{f.x, f.y, w, h};
-    if (f.y < bestes && PasstOhneUeberlappung(kandidat)) {
-      bestes = f.y;
-      x = f.x;
-      y = f.y;
-    }
+    if (!LiegtInFlaeche(kandidat) || index.Ueberlappt(kandidat)) continue;
+    bestes = f.y;
+    x = f.x;
+    y = f.y;
+    if (bestes == 0) break;
   }
   if (bestes >= hoehe) return false;
   const TRechteck r{x, y, w, h};
-  TeileFreieListe(r);
+  // A rectangle of zero width or height takes no room. Splitting around it would cut free
+  // rectangles into pieces that merge back into one the rectangle still "overlaps" (a zero-width
+  // line inside it), and the walk would never end.
+  if (w != 0 && h != 0) TeileFreieListe(r);
   belegt.push_back(r);
+  belegtIndex.Fuege(r);
   return true;
 }
 
@@ -140,6 +158,7 @@ void TPlatz::GibPlatzFrei(uint64_t x, uint64_t y) {
   for (size_t i = 0; i < belegt.size(); ++i) {
     if (belegt[i].x != x || belegt[i].y != y) continue;
     FuegeFreiHinzu(belegt[i]);
+    if (indexAktuell) belegtIndex.Entferne(belegt[i]);
     belegt.erase(belegt.begin() + ptrdiff_t(i));
     return;
   }

@@ -3,21 +3,16 @@
 // rectangles in the order they were handed out, and the free rectangles. Placing cuts every free
 // rectangle it touches into up to four disjoint pieces, so free rectangles never overlap each
 // other nor a placed one. The lowest free y wins; among equal y the first free rectangle.
+//
+// The overlap test of a candidate against the placed rectangles goes through an index over them
+// (TRechteckRaster), built when first needed and kept in step with the placed list.
 #include <cstdint>
 #include <vector>
 
+#include "TRechteck.h"
+#include "TRechteckRaster.h"
+
 class TSpeicher;
-
-struct TRechteck {
-  uint64_t x = 0;
-  uint64_t y = 0;
-  uint64_t w = 0;
-  uint64_t h = 0;
-  bool operator==(const TRechteck&) const = default;
-};
-
-// Half-open ranges; touching edges do not overlap.
-bool Ueberlappen(const TRechteck& a, const TRechteck& b);
 
 class TPlatz {
  public:
@@ -41,7 +36,7 @@ class TPlatz {
   bool Lade(TSpeicher& speicher, const char** grund = nullptr);
 
   // Appends a placed rectangle as it is, without touching the free list.
-  void FuegeBelegtHinzu(const TRechteck& r) { belegt.push_back(r); }
+  void FuegeBelegtHinzu(const TRechteck& r);
 
   uint64_t Breite() const { return breite; }
   uint64_t Hoehe() const { return hoehe; }
@@ -49,7 +44,9 @@ class TPlatz {
   const std::vector<TRechteck>& Frei() const { return frei; }
 
  private:
-  bool PasstOhneUeberlappung(const TRechteck& kandidat) const;
+  bool LiegtInFlaeche(const TRechteck& kandidat) const;
+  // The index over `belegt` for the current area, rebuilt when it is out of date.
+  TRechteckRaster& BelegtIndex();
   void TeileFreieListe(const TRechteck& r);
   void FuegeFreiHinzu(const TRechteck& p);
 
@@ -57,4 +54,6 @@ class TPlatz {
   uint64_t hoehe = 0;
   std::vector<TRechteck> belegt;
   std::vector<TRechteck> frei;
+  TRechteckRaster belegtIndex;
+  bool indexAktuell = false;
 };

@@ -18,17 +18,23 @@ TSegmentSchreiber::~TSegmentSchreiber() {
   if (!beendet) Beende();
 }
 
+void TSegmentSchreiber::SchreibeKopf(TSpeicher& speicher, uint32_t id, uint32_t version, uint64_t laenge) {
+  speicher.SchreibeU32(id);
+  speicher.SchreibeU32(version | MIT_LAENGE);
+  speicher.SchreibeU64(laenge);
+}
+
+void TSegmentSchreiber::SchreibeEnde(TSpeicher& speicher, uint32_t id) { speicher.SchreibeU32(EndMarkierung(id)); }
+
 void TSegmentSchreiber::Init(uint32_t id_, uint32_t version) {
   id = id_;
   beendet = false;
-  speicher->SchreibeU32(id);
-  speicher->SchreibeU32(version | MIT_LAENGE);
-  laengenPosition = speicher->Position();
-  speicher->SchreibeU64(0);
+  SchreibeKopf(*speicher, id, version, 0);
+  laengenPosition = speicher->Position() - 8;
 }
 
 void TSegmentSchreiber::Beende() {
-  speicher->SchreibeU32(EndMarkierung(id));
+  SchreibeEnde(*speicher, id);
   const uint64_t ende = speicher->Position();
   speicher->SetzePosition(laengenPosition);
   speicher->SchreibeU64(ende - laengenPosition);

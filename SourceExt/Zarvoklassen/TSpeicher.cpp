@@ -338,6 +338,20 @@ namespace {
 
 constexpr uint64_t MIN_FREIER_RAUM = 10000;
 constexpr uint64_t MAX_ZLIB_HAPPEN = std::numeric_limits<uInt>::max();
+// Deflate expands at most 1032-fold; a little more leaves room for the stream's head and tail.
+constexpr uint64_t MAX_AUSDEHNUNG = 1040;
+constexpr uint64_t AUSDEHNUNG_ZUSCHLAG = 1024;
+
+// The room for the output of a stream of `eingabe` bytes whose output may reach `grenze` (plus
+// the byte that shows a crossing): the limit when the caller knows the length, but never more than
+// the input can expand to, so that a damaged stream with a huge stated length allocates nothing
+// large.
+uint64_t AnfangsRaum(uint64_t eingabe, uint64_t grenze) {
+  const uint64_t hoechstens = eingabe > (std::numeric_limits<uint64_t>::max() - AUSDEHNUNG_ZUSCHLAG) / MAX_AUSDEHNUNG
+                                  ? std::numeric_limits<uint64_t>::max()
+                                  : eingabe * MAX_AUSDEHNUNG + AUSDEHNUNG_ZUSCHLAG;
+  return std::min(grenze, hoechstens - 1) + 1;
+}
 
 // Hands the next piece of the source to the stream when its input is used up.
 void FuettereEingabe(z_stream& strom, const uint8_t*& naechstes, uint64_t& uebrig) {
@@ -362,6 +376,11 @@ bool ZLib_Entpacken(TSpeicher& quelle, TSpeicher& ziel, uint64_t grenze) {
   uint64_t erzeugt = 0;
   int ergebnis = Z_OK;
   ziel.Leere();
+  // A known length sizes the output once; without one it grows by doubling.
+  if (grenze != std::numeric_limits<uint64_t>::max()) {
+    const uint64_t raum = AnfangsRaum(uebrig, grenze);
+    if (ziel.Kapazitaet() < raum) ziel.Reserviere(raum);
+  }
   while (true) {
     FuettereEingabe(strom, naechstes, uebrig);
     // Room beyond the limit by one byte, so that crossing it is seen.

@@ -101,7 +101,9 @@ class TSpeicher {
 };
 
 // Expands the zlib stream from the source's cursor to its end into the destination (from its
-// start). `grenze` caps the bytes produced; more fails like damaged data.
+// start). `grenze` caps the bytes produced; more fails like damaged data. A caller that knows the
+// length passes it as `grenze`: the destination is then sized once (as far as the input can
+// expand), else it grows by doubling.
 bool ZLib_Entpacken(TSpeicher& quelle, TSpeicher& ziel, uint64_t grenze = std::numeric_limits<uint64_t>::max());
 // Compresses the source's whole content into the destination at its cursor. `stufe` is the zlib
 // level, -1 (Z_DEFAULT_COMPRESSION) by default.

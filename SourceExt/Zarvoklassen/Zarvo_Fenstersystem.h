@@ -3,6 +3,7 @@
 // its hints, size, attributes and four callbacks, the cursor mode and the event pump. The
 // program runs on Zarvo_FenstersystemGlfw; tests script one of their own.
 #include <cstdint>
+#include <string>
 #include <vector>
 
 class Zarvo_Fenstersystem {
@@ -30,6 +31,8 @@ class Zarvo_Fenstersystem {
 
   virtual bool Init() = 0;
   virtual void Beende() = 0;
+  // The last error the window system reported since Init ("code: text"), empty when none.
+  virtual std::string LetzterFehler() { return {}; }
 
   virtual bool HatMonitor() = 0;
   // False without a monitor.
@@ -37,8 +40,10 @@ class Zarvo_Fenstersystem {
   virtual std::vector<Modus> Modi() = 0;
 
   virtual void SetzeHinweise(const Hinweise& hinweise) = 0;
-  // On the primary monitor when `vollbild`; null on failure.
+  // On the primary monitor when `vollbild`, its drawing context made current; null on failure.
   virtual Fenster ErzeugeFenster(uint32_t breite, uint32_t hoehe, const char* titel, bool vollbild) = 0;
+  // Whether the window's drawing context is the calling thread's current one.
+  virtual bool KontextAktuell(Fenster) { return true; }
   virtual void ZerstoereFenster(Fenster fenster) = 0;
   // Onto the primary monitor (full screen) or off it at (x, y) with this content size.
   virtual void SetzeMonitor(Fenster fenster, bool vollbild, int x, int y, uint32_t breite, uint32_t hoehe, uint32_t rate) = 0;

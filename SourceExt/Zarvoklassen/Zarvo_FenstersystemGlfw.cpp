@@ -2,6 +2,8 @@
 
 #include <GLFW/glfw3.h>
 
+#include <string>
+
 #include "Plattform/d3d9/gl33/Gl33.h"
 #include "Zarvo_Start.h"
 
@@ -10,8 +12,12 @@ namespace {
 // GLFW calls back without a user pointer of ours for errors; the window callbacks of the one
 // window read these.
 Zarvo_Fenstersystem::Rueckrufe g_rueckrufe;
+std::string g_letzterFehler;
 
-void MeldeFehler(int code, const char* text) { g_Log.Schreibe("!  Fehler %d: %s", code, text); }
+void MeldeFehler(int code, const char* text) {
+  g_Log.Schreibe("!  Fehler %d: %s", code, text);
+  g_letzterFehler = std::to_string(code) + ": " + (text ? text : "");
+}
 
 GLFWwindow* Glfw(Zarvo_Fenstersystem::Fenster fenster) { return static_cast<GLFWwindow*>(fenster); }
 
@@ -25,9 +31,12 @@ int Rate(uint32_t rate) { return rate == 0 ? GLFW_DONT_CARE : int(rate); }
 }  // namespace
 
 bool Zarvo_FenstersystemGlfw::Init() {
+  g_letzterFehler.clear();
   glfwSetErrorCallback(MeldeFehler);
   return glfwInit() == GLFW_TRUE;
 }
+
+std::string Zarvo_FenstersystemGlfw::LetzterFehler() { return g_letzterFehler; }
 
 void Zarvo_FenstersystemGlfw::Beende() { glfwTerminate(); }
 
@@ -68,6 +77,8 @@ Zarvo_Fenstersystem::Fenster Zarvo_FenstersystemGlfw::ErzeugeFenster(uint32_t br
   if (fenster) glfwMakeContextCurrent(fenster);
   return fenster;
 }
+
+bool Zarvo_FenstersystemGlfw::KontextAktuell(Fenster fenster) { return glfwGetCurrentContext() == Glfw(fenster); }
 
 void Zarvo_FenstersystemGlfw::ZerstoereFenster(Fenster fenster) { glfwDestroyWindow(Glfw(fenster)); }
 

@@ -3,12 +3,15 @@
 #include "Plattform/system/ausnahmen.h"
 
 #include "Zarvo_Ausnahme.h"
+#include "Zarvo_ParallelSchlange.h"
 #include "Zarvo_ParallelSperre.h"
 #include "Zarvo_Start.h"
 
 #include <cxxabi.h>
 
+#include <algorithm>
 #include <cassert>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -18,6 +21,7 @@
 #include <typeinfo>
 
 Zarvo_Parallel* g_Parallel = nullptr;
+thread_local Zarvo_Parallel::Arbeiter* Zarvo_Parallel::t_aktuellerArbeiter = nullptr;
 
 namespace ctx = boost::context::detail;
 
@@ -105,40 +109,27 @@ __attribute__((noinline)) void Zarvo_Parallel::SetzeAktuellenAuftrag(Auftrag* au
   std::atomic_signal_fence(std::memory_order_seq_cst);
 }
 
-// --- queues ------------------------------------------------------------------------------------
-
-void Zarvo_Parallel::Warteschlange::SetzeHinten(Auftrag* auftrag) {
-  {
-    std::lock_guard<std::mutex> sperre(mutex);
-    stufen[auftrag ? auftrag->prioritaet : 0].push_back(auftrag);
-  }
-  signal.notify_one();
+__attribute__((noinline)) Zarvo_Parallel::Arbeiter* Zarvo_Parallel::AktuellerArbeiter() {
+  std::atomic_signal_fence(std::memory_order_seq_cst);
+  return t_aktuellerArbeiter;
 }
 
-void Zarvo_Parallel::Warteschlange::SetzeVorne(Auftrag* auftrag) {
-  {
-    std::lock_guard<std::mutex> sperre(mutex);
-    stufen[auftrag->prioritaet].push_front(auftrag);
-  }
-  signal.notify_one();
+__attribute__((noinline)) void Zarvo_Parallel::SetzeAktuellenArbeiter(Arbeiter* arbeiter) {
+  std::atomic_signal_fence(std::memory_order_seq_cst);
+  t_aktuellerArbeiter = arbeiter;
+  std::atomic_signal_fence(std::memory_order_seq_cst);
 }
 
-Zarvo_Parallel::Auftrag* Zarvo_Parallel::Warteschlange::Nimm() {
-  std::unique_lock<std::mutex> sperre(mutex);
-  for (;;) {
-    for (int stufe = 2; stufe >= 0; --stufe) {
-      if (stufen[stufe].empty()) continue;
-      Auftrag* auftrag = stufen[stufe].front();
-      stufen[stufe].pop_front();
-      return auftrag;
-    }
-    signal.wait(sperre);
-  }
-}
+// --- the pool of free blocks -------------------------------------------------------------------
 
-size_t Zarvo_Parallel::Warteschlange::Laenge() {
-  std::lock_guard<std::mutex> sperre(mutex);
-  return stufen[0].size() + stufen[1].size() + stufen[2].size();
+template <class Aufruf>
+decltype(auto) Zarvo_Parallel::AmPool(Aufruf&& aufruf) {
+  if constexpr (win32::MIT_FADEN_PRUEFER) {
+    std::lock_guard<std::mutex> sperre(poolPruefSperre);
+    return aufruf(pool);
+  } else {
+    return aufruf(pool);
+  }
 }
 
 // --- life of the core --------------------------------------------------------------------------
@@ -161,22 +152,28 @@ Zarvo_Parallel::Zarvo_Parallel(uint32_t anzahlParallel) {
     bloecke.push_back(RichteBlockEin(erste + i * BLOCK_GROESSE));
     win32::MeldeUebergabe(bloecke.back());
   }
-  pool.enqueue_bulk(bloecke.data(), bloecke.size());
+  AmPool([&](auto& p) { return p.enqueue_bulk(bloecke.data(), bloecke.size()); });
   alloks.store(ERSTE_BLOECKE, std::memory_order_relaxed);
 
   const uint32_t n = win32::ZaehleProzessoren(anzahlParallel);
   g_Log.Schreibe("Starting parallel execution core: %d parallel threads, %d I/O threads", int(n), 1);
-  hauptArbeiter.schlange = &schlangen[TYP_HAUPT - 1];
-  StarteArbeiter(parallelArbeiter, parallelFaeden, schlangen[TYP_PARALLEL - 1], n);
-  StarteArbeiter(eaArbeiter, eaFaeden, schlangen[TYP_EA - 1], 1);
+  schlangen[TYP_HAUPT - 1] = std::make_unique<Warteschlange>(1);
+  schlangen[TYP_PARALLEL - 1] = std::make_unique<Warteschlange>(n);
+  schlangen[TYP_EA - 1] = std::make_unique<Warteschlange>(1);
+  hauptArbeiter.kern = this;
+  hauptArbeiter.schlange = schlangen[TYP_HAUPT - 1].get();
+  StarteArbeiter(parallelArbeiter, parallelFaeden, schlangen[TYP_PARALLEL - 1].get(), n);
+  StarteArbeiter(eaArbeiter, eaFaeden, schlangen[TYP_EA - 1].get(), 1);
   g_Parallel = this;
 }
 
-void Zarvo_Parallel::StarteArbeiter(std::vector<Arbeiter*>& liste, std::vector<std::thread>& faeden, Warteschlange& schlange,
+void Zarvo_Parallel::StarteArbeiter(std::vector<Arbeiter*>& liste, std::vector<std::thread>& faeden, Warteschlange* schlange,
                                     uint32_t anzahl) {
   for (uint32_t i = 0; i < anzahl; ++i) {
     Arbeiter* arbeiter = new Arbeiter;
-    arbeiter->schlange = &schlange;
+    arbeiter->kern = this;
+    arbeiter->schlange = schlange;
+    arbeiter->fach = i;
     liste.push_back(arbeiter);
     faeden.emplace_back([this, arbeiter] {
       // The crash handler's alternate signal stack, so an overflow on this thread is reported.
@@ -188,8 +185,8 @@ void Zarvo_Parallel::StarteArbeiter(std::vector<Arbeiter*>& liste, std::vector<s
 }
 
 Zarvo_Parallel::~Zarvo_Parallel() {
-  for (size_t i = 0; i < parallelFaeden.size(); ++i) schlangen[TYP_PARALLEL - 1].SetzeHinten(nullptr);
-  for (size_t i = 0; i < eaFaeden.size(); ++i) schlangen[TYP_EA - 1].SetzeHinten(nullptr);
+  for (size_t i = 0; i < parallelFaeden.size(); ++i) schlangen[TYP_PARALLEL - 1]->SetzeHinten(nullptr);
+  for (size_t i = 0; i < eaFaeden.size(); ++i) schlangen[TYP_EA - 1]->SetzeHinten(nullptr);
   for (std::thread& faden : parallelFaeden) faden.join();
   for (std::thread& faden : eaFaeden) faden.join();
   VerwerfeUngestartete();
@@ -210,23 +207,23 @@ Zarvo_Parallel::~Zarvo_Parallel() {
 // Jobs queued but never started (type 1 without a MachSofort to run them, or queued behind the
 // workers' stop marks) are destroyed unrun, their callables with them.
 void Zarvo_Parallel::VerwerfeUngestartete() {
-  for (Warteschlange& schlange : schlangen) {
-    for (std::deque<Auftrag*>& stufe : schlange.stufen) {
-      for (Auftrag* auftrag : stufe) {
-        if (!auftrag || auftrag->zustand.load(std::memory_order_acquire) != EINGEREIHT) continue;
-        win32::ZerstoerePruefFaser(auftrag->eigenerStapel.pruefFaser);
-        auftrag->eigenerStapel.pruefFaser = nullptr;
-        GibBlockZurueck(auftrag);
-      }
-      stufe.clear();
+  for (std::unique_ptr<Warteschlange>& schlange : schlangen) {
+    for (Auftrag* auftrag : schlange->NimmAlle()) {
+      if (!auftrag || auftrag->zustand.load(std::memory_order_acquire) != EINGEREIHT) continue;
+      win32::ZerstoerePruefFaser(auftrag->eigenerStapel.pruefFaser);
+      auftrag->eigenerStapel.pruefFaser = nullptr;
+      GibBlockZurueck(auftrag, nullptr);
     }
   }
 }
 
 Zarvo_Parallel::Lagebericht Zarvo_Parallel::GibLagebericht() {
   Lagebericht bericht{};
-  for (int i = 0; i < 3; ++i) bericht.eingereiht[i] = schlangen[i].Laenge();
-  bericht.lebend = lebend.load(std::memory_order_relaxed);
+  for (int i = 0; i < 3; ++i) bericht.eingereiht[i] = schlangen[i]->Laenge();
+  uint64_t beendet = verworfen.load(std::memory_order_relaxed) + hauptArbeiter.beendet.load(std::memory_order_relaxed);
+  for (const std::vector<Arbeiter*>* liste : {&parallelArbeiter, &eaArbeiter})
+    for (const Arbeiter* arbeiter : *liste) beendet += arbeiter->beendet.load(std::memory_order_relaxed);
+  bericht.lebend = naechsteId.load(std::memory_order_relaxed) - 1 - beendet;
   return bericht;
 }
 
@@ -247,13 +244,37 @@ Zarvo_Parallel::Auftrag* Zarvo_Parallel::RichteBlockEin(char* block) {
   return auftrag;
 }
 
+// A thread in a worker loop of this core takes from its loop's reserve; any other from the pool.
 Zarvo_Parallel::Auftrag* Zarvo_Parallel::NimmBlock() {
+  Arbeiter* arbeiter = AktuellerArbeiter();
+  if (arbeiter && arbeiter->kern == this) return NimmAusVorrat(*arbeiter);
   Auftrag* auftrag = nullptr;
-  if (pool.try_dequeue(auftrag)) {
+  if (AmPool([&](auto& p) { return p.try_dequeue(auftrag); })) {
     win32::MeldeUebernahme(auftrag);
     return auftrag;
   }
   return NeuerBlock();
+}
+
+namespace {
+
+// The lines a new job's record and the top of its stack are written to, fetched ahead.
+void HoleVorausZumSchreiben(Zarvo_Parallel::Auftrag* auftrag) {
+  const char* anfang = reinterpret_cast<const char*>(auftrag);
+  for (size_t versatz = 0; versatz < sizeof(Zarvo_Parallel::Auftrag); versatz += 64) __builtin_prefetch(anfang + versatz, 1);
+  __builtin_prefetch(anfang + Zarvo_Parallel::BLOCK_GROESSE - 64, 1);
+}
+
+}  // namespace
+
+Zarvo_Parallel::Auftrag* Zarvo_Parallel::NimmAusVorrat(Arbeiter& arbeiter) {
+  if (arbeiter.vorratAnzahl == 0)
+    arbeiter.vorratAnzahl = AmPool([&](auto& p) { return p.try_dequeue_bulk(arbeiter.vorrat, Arbeiter::VORRAT); });
+  if (arbeiter.vorratAnzahl == 0) return NeuerBlock();
+  Auftrag* auftrag = arbeiter.vorrat[--arbeiter.vorratAnzahl];
+  win32::MeldeUebernahme(auftrag);
+  if (arbeiter.vorratAnzahl != 0) HoleVorausZumSchreiben(arbeiter.vorrat[arbeiter.vorratAnzahl - 1]);
+  return auftrag;
 }
 
 Zarvo_Parallel::Auftrag* Zarvo_Parallel::NeuerBlock() {
@@ -269,31 +290,40 @@ Zarvo_Parallel::Auftrag* Zarvo_Parallel::NeuerBlock() {
   return auftrag;
 }
 
-void Zarvo_Parallel::GibBlockZurueck(Auftrag* auftrag) {
+void Zarvo_Parallel::GibBlockZurueck(Auftrag* auftrag, Arbeiter* arbeiter) {
   auftrag->id.store(FREIE_ID, std::memory_order_release);
   auftrag->typ = TYP_FREI;
   auftrag->zustand.store(FREI, std::memory_order_release);
-  auftrag->funktion = nullptr;
+  auftrag->funktion.Leere();
   win32::ZerstoerePruefFaser(auftrag->eigenerStapel.pruefFaser);
   auftrag->eigenerStapel.pruefFaser = nullptr;
-  lebend.fetch_sub(1, std::memory_order_relaxed);
+  if (arbeiter)
+    arbeiter->beendet.fetch_add(1, std::memory_order_relaxed);
+  else
+    verworfen.fetch_add(1, std::memory_order_relaxed);
   win32::MeldeUebergabe(auftrag);
-  pool.enqueue(auftrag);
+  AmPool([&](auto& p) { return p.enqueue(auftrag); });
 }
 
 // --- creating and running jobs -----------------------------------------------------------------
 
-Zarvo_Parallel::AuftragsHandle Zarvo_Parallel::ErzeugeAuftrag(uint32_t typ, std::function<void()> funktion) {
+Zarvo_Parallel::Auftrag* Zarvo_Parallel::NimmNeuenBlock(uint32_t typ) {
   const bool typGueltig = typ >= TYP_HAUPT && typ <= TYP_EA;
   assert(typGueltig && "job type outside 1-3");
-  if (!typGueltig) return {};
+  if (!typGueltig) return nullptr;
+  return NimmBlock();
+}
 
-  Auftrag* auftrag = NimmBlock();
+void Zarvo_Parallel::GibNeuenBlockZurueck(Auftrag* auftrag) {
+  win32::MeldeUebergabe(auftrag);
+  AmPool([&](auto& p) { return p.enqueue(auftrag); });
+}
+
+Zarvo_Parallel::AuftragsHandle Zarvo_Parallel::Starte(Auftrag* auftrag, uint32_t typ) {
   const uint64_t id = naechsteId.fetch_add(1, std::memory_order_relaxed);
   // The spin byte is left alone: a waiter holding a stale handle may hold it.
   auftrag->typ = typ;
   auftrag->prioritaet = 0;
-  auftrag->funktion = std::move(funktion);
   auftrag->faserKontext = nullptr;
   auftrag->arbeiterKontext = nullptr;
   auftrag->wartende = nullptr;
@@ -305,7 +335,6 @@ Zarvo_Parallel::AuftragsHandle Zarvo_Parallel::ErzeugeAuftrag(uint32_t typ, std:
   auftrag->zustand.store(EINGEREIHT, std::memory_order_release);
   auftrag->id.store(id, std::memory_order_release);
   ErzeugeKontext(auftrag);
-  lebend.fetch_add(1, std::memory_order_relaxed);
   ReiheEin(auftrag);
   return {auftrag, id};
 }
@@ -333,7 +362,7 @@ void Zarvo_Parallel::ReiheEin(Auftrag* auftrag) {
     return;
   }
   if (auftrag->typ < TYP_HAUPT || auftrag->typ > TYP_EA) return;
-  schlangen[auftrag->typ - 1].SetzeHinten(auftrag);
+  schlangen[auftrag->typ - 1]->SetzeHinten(auftrag);
 }
 
 void Zarvo_Parallel::SetzeFort(Auftrag* auftrag) {
@@ -344,34 +373,43 @@ void Zarvo_Parallel::SetzeFort(Auftrag* auftrag) {
 }
 
 void Zarvo_Parallel::ArbeiterSchleife(Arbeiter* arbeiter) {
+  Arbeiter* vorher = AktuellerArbeiter();
+  SetzeAktuellenArbeiter(arbeiter);
+  Auftrag* vorne = nullptr;  // a job that put itself at the front of this worker's compartment
   while (!arbeiter->stop.load(std::memory_order_acquire)) {
-    Auftrag* auftrag = arbeiter->schlange->Nimm();
-    if (!auftrag) return;
-    FuehreAus(auftrag);
+    Auftrag* auftrag = vorne ? vorne : arbeiter->schlange->Nimm(arbeiter->fach);
+    if (!auftrag) break;
+    vorne = FuehreAus(auftrag, arbeiter);
   }
+  if (vorne) arbeiter->schlange->SetzeVorne(vorne, arbeiter->fach);
+  SetzeAktuellenArbeiter(vorher);
 }
 
-void Zarvo_Parallel::FuehreAus(Auftrag* auftrag) {
+Zarvo_Parallel::Auftrag* Zarvo_Parallel::FuehreAus(Auftrag* auftrag, Arbeiter* arbeiter) {
   auftrag->arbeiterStapel.pruefFaser = win32::AktuellePruefFaser();
   Uebergabe zurueck = WechsleKontext(auftrag->faserKontext, auftrag, auftrag->eigenerStapel, nullptr);
   auftrag->faserKontext = zurueck.kontext;
-  NachRueckkehr(auftrag);
+  return NachRueckkehr(auftrag, arbeiter);
 }
 
-// The job has switched away completely: only now may it be listed where a waker finds it.
-void Zarvo_Parallel::NachRueckkehr(Auftrag* auftrag) {
+// The job has switched away completely: only now may it be listed where a waker finds it. A job
+// that asked to go to the front of this worker's compartment is handed back to run next when
+// nothing stands before the ring there: the same as putting it at the front and taking it again.
+Zarvo_Parallel::Auftrag* Zarvo_Parallel::NachRueckkehr(Auftrag* auftrag, Arbeiter* arbeiter) {
   if (auftrag->zustand.load(std::memory_order_acquire) == FERTIG) {
-    GibBlockZurueck(auftrag);
-    return;
+    GibBlockZurueck(auftrag, arbeiter);
+    return nullptr;
   }
   const uint32_t grund = auftrag->grund;
   auftrag->grund = GRUND_KEINER;
-  if (grund == GRUND_KEINER) return;
+  if (grund == GRUND_KEINER) return nullptr;
   if (grund == GRUND_NOCHMAL) {
-    schlangen[auftrag->typ - 1].SetzeVorne(auftrag);
-    return;
+    if (arbeiter->schlange->VorneLeer(arbeiter->fach)) return auftrag;
+    arbeiter->schlange->SetzeVorne(auftrag, arbeiter->fach);
+    return nullptr;
   }
   if (!Parke(auftrag, grund)) ReiheEin(auftrag);
+  return nullptr;
 }
 
 void Zarvo_Parallel::FaserEinstieg(ctx::transfer_t uebergabe) {
@@ -397,7 +435,7 @@ void Zarvo_Parallel::FuehreFunktionAus(Auftrag* auftrag) {
   } catch (...) {
     MeldeUnbehandelt(std::current_exception());
   }
-  auftrag->funktion = nullptr;
+  auftrag->funktion.Leere();
 }
 
 void Zarvo_Parallel::BeendeAuftrag(Auftrag* auftrag) {
@@ -458,8 +496,9 @@ namespace {
 bool IstAktiv(uint32_t zustand) { return zustand == Zarvo_Parallel::EINGEREIHT || zustand == Zarvo_Parallel::LAEUFT; }
 }  // namespace
 
+// A first look without the spin byte: a job seen finished stays finished (its id changes only
+// after that), and one seen running is checked again under the spin byte before it is waited for.
 bool Zarvo_Parallel::LaeuftNoch(AuftragsHandle handle) {
-  SpinWaechter spin(&handle.auftrag->spin);
   return handle.auftrag->id.load(std::memory_order_acquire) == handle.id &&
          IstAktiv(handle.auftrag->zustand.load(std::memory_order_acquire));
 }

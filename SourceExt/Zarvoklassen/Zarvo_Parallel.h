@@ -11,6 +11,11 @@
 //   2  worked by the parallel workers, one per processor: computation
 //   3  worked by the one I/O worker
 //
+// Each type's queue (Zarvo_ParallelSchlange.h) has a compartment per worker; an idle worker looks
+// for work a few dozen microseconds (spinning, then yielding) before it sleeps, and a new job wakes
+// a sleeper only when no worker is looking, so jobs pass between threads without a kernel call
+// while there is work, and idle workers use no processor time.
+//
 // Every job lives in one block of BLOCK_GROESSE bytes: page 0 holds the job record, page 1 is an
 // inaccessible guard page, the rest (STAPEL_GROESSE bytes) is the fiber stack, whose top is the
 // block end. A stack overflow faults in the guard page. Blocks come from a lock-free pool and go
@@ -41,6 +46,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <source_location>
 #include <thread>
@@ -48,6 +54,7 @@
 
 #include "Plattform/system/FaserMelder.h"
 #include "Plattform/system/Speicher.h"
+#include "Zarvo_AuftragsFunktion.h"
 
 #if defined(__cpp_lib_source_location)
 using Zarvo_QuellOrt = std::source_location;
@@ -61,6 +68,7 @@ struct Zarvo_QuellOrt {
 class Zarvo_Parallel {
  public:
   class LeseSchreibSperre;
+  class Warteschlange;
   class WarteZaehler;
   class WarteListe;
   class SpinWaechter;
@@ -101,7 +109,7 @@ class Zarvo_Parallel {
     uint32_t typ = TYP_FREI;
     uint32_t prioritaet = 0;                  // queue level 0-2; 0 for every job created here
     std::atomic<uint64_t> id{FREIE_ID};
-    std::function<void()> funktion;
+    Zarvo_AuftragsFunktion funktion;          // the work, inside the record when small
     void* faserKontext = nullptr;             // where the fiber continues
     void* arbeiterKontext = nullptr;          // where the thread running the job continues
     Auftrag* wartende = nullptr;              // jobs waiting for this one (guarded by spin)
@@ -123,10 +131,28 @@ class Zarvo_Parallel {
   Zarvo_Parallel(const Zarvo_Parallel&) = delete;
   Zarvo_Parallel& operator=(const Zarvo_Parallel&) = delete;
 
-  // Creates a job of type 1 to 3 and queues it. Another type is refused (null handle).
-  AuftragsHandle ErzeugeAuftrag(uint32_t typ, std::function<void()> funktion);
-  AuftragsHandle StarteHauptAuftrag(std::function<void()> funktion) { return ErzeugeAuftrag(TYP_HAUPT, std::move(funktion)); }
-  AuftragsHandle StarteParallelAuftrag(std::function<void()> funktion) { return ErzeugeAuftrag(TYP_PARALLEL, std::move(funktion)); }
+  // Creates a job of type 1 to 3 and queues it. Another type is refused (null handle). The
+  // callable (a lambda, a std::function, ...) is moved or copied into the job's record.
+  template <class F>
+  AuftragsHandle ErzeugeAuftrag(uint32_t typ, F&& funktion) {
+    Auftrag* auftrag = NimmNeuenBlock(typ);
+    if (!auftrag) return {};
+    try {
+      auftrag->funktion.Setze(std::forward<F>(funktion));
+    } catch (...) {
+      GibNeuenBlockZurueck(auftrag);
+      throw;
+    }
+    return Starte(auftrag, typ);
+  }
+  template <class F>
+  AuftragsHandle StarteHauptAuftrag(F&& funktion) {
+    return ErzeugeAuftrag(TYP_HAUPT, std::forward<F>(funktion));
+  }
+  template <class F>
+  AuftragsHandle StarteParallelAuftrag(F&& funktion) {
+    return ErzeugeAuftrag(TYP_PARALLEL, std::forward<F>(funktion));
+  }
 
   // Returns when the job of the handle has finished (at once when it has, or for a null handle).
   // Inside a job the job suspends; outside one the thread blocks.
@@ -158,20 +184,18 @@ class Zarvo_Parallel {
   static uint32_t ProzessorAnzahl();
 
  private:
-  struct Warteschlange {
-    std::mutex mutex;
-    std::condition_variable signal;
-    std::deque<Auftrag*> stufen[3];
+  // A worker loop's record. It keeps a few free blocks for the jobs created on its thread, taken
+  // from the pool in bulk, and counts the jobs it finished.
+  struct alignas(64) Arbeiter {
+    static constexpr size_t VORRAT = 16;
 
-    void SetzeHinten(Auftrag* auftrag);
-    void SetzeVorne(Auftrag* auftrag);
-    Auftrag* Nimm();  // waits while empty
-    size_t Laenge();
-  };
-
-  struct Arbeiter {
+    Zarvo_Parallel* kern = nullptr;
     Warteschlange* schlange = nullptr;
+    size_t fach = 0;  // its own compartment
     std::atomic<bool> stop{false};
+    std::atomic<uint64_t> beendet{0};
+    size_t vorratAnzahl = 0;
+    Auftrag* vorrat[VORRAT];
   };
 
   struct Uebergabe {
@@ -181,15 +205,22 @@ class Zarvo_Parallel {
 
   struct FadenWarter;
 
+  // A free block for a job of `typ` (null for a type outside 1-3), its record not yet filled.
+  Auftrag* NimmNeuenBlock(uint32_t typ);
+  void GibNeuenBlockZurueck(Auftrag* auftrag);
+  // Fills the record of a block whose work is set, and queues the job.
+  AuftragsHandle Starte(Auftrag* auftrag, uint32_t typ);
   void ArbeiterSchleife(Arbeiter* arbeiter);
-  void FuehreAus(Auftrag* auftrag);
-  void NachRueckkehr(Auftrag* auftrag);
-  void GibBlockZurueck(Auftrag* auftrag);
+  // Both answer the job to run next on this thread (one that put itself at the front), or null.
+  Auftrag* FuehreAus(Auftrag* auftrag, Arbeiter* arbeiter);
+  Auftrag* NachRueckkehr(Auftrag* auftrag, Arbeiter* arbeiter);
+  void GibBlockZurueck(Auftrag* auftrag, Arbeiter* arbeiter);
   Auftrag* NimmBlock();
+  Auftrag* NimmAusVorrat(Arbeiter& arbeiter);
   Auftrag* NeuerBlock();
   char* BildeAbbildung(size_t anzahl);
   Auftrag* RichteBlockEin(char* block);
-  void StarteArbeiter(std::vector<Arbeiter*>& liste, std::vector<std::thread>& faeden, Warteschlange& schlange, uint32_t anzahl);
+  void StarteArbeiter(std::vector<Arbeiter*>& liste, std::vector<std::thread>& faeden, Warteschlange* schlange, uint32_t anzahl);
   void VerwerfeUngestartete();
 
   static void ErzeugeKontext(Auftrag* auftrag);
@@ -209,9 +240,19 @@ class Zarvo_Parallel {
   static void SetzeFort(Auftrag* auftrag);
 
   static void SetzeAktuellenAuftrag(Auftrag* auftrag);
+  // The worker loop running on the calling thread, or null.
+  static Arbeiter* AktuellerArbeiter();
+  static void SetzeAktuellenArbeiter(Arbeiter* arbeiter);
+  static thread_local Arbeiter* t_aktuellerArbeiter;
 
+  // The pool of free blocks. ThreadSanitizer does not follow the fences inside the lock-free
+  // queue and takes its slot reuse for races; under it, the pool's calls are serialised by a
+  // mutex it does follow. Elsewhere the mutex is never taken.
+  template <class Aufruf>
+  decltype(auto) AmPool(Aufruf&& aufruf);
   moodycamel::ConcurrentQueue<Auftrag*> pool;
-  Warteschlange schlangen[3];
+  std::mutex poolPruefSperre;
+  std::unique_ptr<Warteschlange> schlangen[3];
   Arbeiter hauptArbeiter;
   std::vector<Arbeiter*> parallelArbeiter;
   std::vector<Arbeiter*> eaArbeiter;
@@ -219,7 +260,7 @@ class Zarvo_Parallel {
   std::vector<std::thread> eaFaeden;
   std::atomic<uint64_t> naechsteId{1};
   std::atomic<uint64_t> alloks{0};
-  std::atomic<uint64_t> lebend{0};
+  std::atomic<uint64_t> verworfen{0};  // jobs destroyed unrun
   std::atomic<bool> machSofortLaeuft{false};
 
   // Blocks mapped but not yet in use, and every mapping, for the destructor.

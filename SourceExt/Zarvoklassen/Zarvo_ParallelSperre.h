@@ -38,6 +38,12 @@ class Zarvo_Parallel::SpinWaechter {
   }
   static void Gib(std::atomic<uint8_t>* byte) { byte->exchange(0, std::memory_order_release); }
 
+  // Releases a byte taken with Nimm (or by hand) at the end of its scope.
+  struct Freigabe {
+    std::atomic<uint8_t>* byte;
+    ~Freigabe() { Gib(byte); }
+  };
+
  private:
   std::atomic<uint8_t>* byte;
   bool besitzt = true;

@@ -1,7 +1,9 @@
 #include "Zarvo_Screen3D.h"
 
+#include <cstdio>
 #include <cstdlib>
 
+#include "Plattform/d3d9/d3d9.h"
 #include "Plattform/system/Anzeige.h"
 #include "Zarvo_Ausnahme.h"
 #include "Zarvo_FenstersystemGlfw.h"
@@ -28,11 +30,16 @@ bool Zarvo_Screen3D::eigenesFenster = true;
 std::unique_ptr<Zarvo_ZeichenKontext> Zarvo_Screen3D::kontext;
 void* Zarvo_Screen3D::nativerGriff = nullptr;
 Zarvo_Fenstersystem* Zarvo_Screen3D::system = nullptr;
+Zarvo_Screen3D::InitFehler Zarvo_Screen3D::initFehler;
 void (*Zarvo_Screen3D::fokusHaken)(bool) = nullptr;
 std::function<void()> Zarvo_Screen3D::aenderungsHoerer;
 static Abschluss abschluss;
 
-void Zarvo_Screen3D::SetzeFenstersystem(Zarvo_Fenstersystem* neu) { system = neu; }
+// Another window system has not been initialised yet.
+void Zarvo_Screen3D::SetzeFenstersystem(Zarvo_Fenstersystem* neu) {
+  if (neu != system) systemInitialisiert = false;
+  system = neu;
+}
 
 Zarvo_Fenstersystem& Zarvo_Screen3D::System() {
   static Zarvo_FenstersystemGlfw glfw;
@@ -75,7 +82,8 @@ bool Zarvo_Screen3D::NaechsterModus(Darstellung& d) {
 
 bool Zarvo_Screen3D::Init(uint64_t, uint64_t, const Darstellung& darstellung, uint64_t flags) {
   g_Log.DebugAusgabe("Screen wird initialisiert.");
-  InitGlfw();
+  initFehler = {};
+  if (!InitGlfw()) return Scheitert(Schritt::Anzeige, System().LetzterFehler());
   Darstellung d = darstellung;
   bool vomMonitor = false;
   Zarvo_Fenstersystem::Modus aktuell{};
@@ -113,9 +121,14 @@ bool Zarvo_Screen3D::Init(uint64_t, uint64_t, const Darstellung& darstellung, ui
   if (fenster == nullptr) {
     g_Log.Schreibe("!Zarvo_Screen3D::Init(...): Couldn't create window.");
     ZARVO_PRUEFE("Failed to create window");
-    return false;
+    return Scheitert(Schritt::Fenster, System().LetzterFehler());
   }
   zustand.fenster = fenster;
+  if (!System().KontextAktuell(fenster)) {
+    const std::string meldung = System().LetzterFehler();
+    GibAllesFrei();
+    return Scheitert(Schritt::Kontext, meldung);
+  }
   nativerGriff = System().NativerGriff(fenster);
   System().SetzeRueckrufe(fenster, {BeiIkonisiert, BeiFokus, BeiGroesse, BeiSchliessen});
   // No iconify event comes for a window that opens restored: start from its attributes.
@@ -125,10 +138,32 @@ bool Zarvo_Screen3D::Init(uint64_t, uint64_t, const Darstellung& darstellung, ui
   kontext = std::make_unique<Zarvo_ZeichenKontext>(zustand);
   if (!kontext->HatGeraet()) {
     GibAllesFrei();
-    return false;
+    return Scheitert(Schritt::Lader, d3d9::LetzteDiagnose());
   }
   initialisiert = true;
   return true;
+}
+
+const char* Zarvo_Screen3D::SchrittName(Schritt schritt) {
+  switch (schritt) {
+    case Schritt::Anzeige: return "Anzeige";
+    case Schritt::Fenster: return "Fenster";
+    case Schritt::Kontext: return "Kontext";
+    case Schritt::Lader: return "Lader";
+    default: return "keiner";
+  }
+}
+
+// Records the failed step, and says it in the log and on stderr (a test or a player without a
+// log file sees it there). Always false.
+bool Zarvo_Screen3D::Scheitert(Schritt schritt, const std::string& meldung) {
+  initFehler = {schritt, meldung};
+  const std::string zeile = std::string("!Zarvo_Screen3D::Init(...): Schritt ") + SchrittName(schritt) +
+                            " gescheitert: " + (meldung.empty() ? "(keine Meldung)" : meldung);
+  g_Log.Schreibe("%s", zeile.c_str());
+  std::fprintf(stderr, "%s\n", zeile.c_str() + 1);
+  std::fflush(stderr);
+  return false;
 }
 
 void Zarvo_Screen3D::GibAllesFrei() {

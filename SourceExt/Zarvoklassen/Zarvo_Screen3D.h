@@ -27,11 +27,22 @@ class Zarvo_Screen3D {
     uint32_t breite, hoehe, farbTiefe, rate;
   };
 
+  // The steps of Init that can fail: opening the display, the window, making its drawing
+  // context current, the device on the context (its OpenGL functions).
+  enum class Schritt { Keiner, Anzeige, Fenster, Kontext, Lader };
+  struct InitFehler {
+    Schritt schritt = Schritt::Keiner;
+    std::string meldung;  // the window system's or the device's last message
+  };
+
   // The window system used from the next Init on (null: GLFW).
   static void SetzeFenstersystem(Zarvo_Fenstersystem* system);
   static bool InitGlfw();
-  // The first two arguments are not used. False when no window or no device could be made.
+  // The first two arguments are not used. False when no window or no device could be made; the
+  // failed step and the message behind it are then in the log, on stderr and in LetzterInitFehler.
   static bool Init(uint64_t, uint64_t, const Darstellung& darstellung, uint64_t flags);
+  static const InitFehler& LetzterInitFehler() { return initFehler; }
+  static const char* SchrittName(Schritt schritt);
   // "reinitvideo".
   static void SetDarstellung(std::string& argumente);
   // Change callback of the display variables: every value is accepted.
@@ -61,6 +72,7 @@ class Zarvo_Screen3D {
   static std::vector<Zarvo_Fenstersystem::Modus> Modi(uint32_t farbTiefe);
   static bool NaechsterModus(Darstellung& darstellung);
   static void GibAllesFrei();
+  static bool Scheitert(Schritt schritt, const std::string& meldung);
 
   static void BeiIkonisiert(bool ikonisiert);
   static void BeiFokus(bool fokus);
@@ -75,4 +87,5 @@ class Zarvo_Screen3D {
   static std::unique_ptr<Zarvo_ZeichenKontext> kontext;
   static void* nativerGriff;
   static Zarvo_Fenstersystem* system;
+  static InitFehler initFehler;
 };

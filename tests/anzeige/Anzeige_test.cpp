@@ -7,6 +7,7 @@
 
 #include <array>
 #include <string>
+#include "AnzeigeOeffnen.h"
 
 namespace {
 
@@ -16,7 +17,7 @@ void MerkeGlfwFehler(int code, const char* text) { g_glfwFehler = std::to_string
 
 TEST(Anzeige, VerstecktesFensterLiestFarbeZurueck) {
   glfwSetErrorCallback(MerkeGlfwFehler);
-  ASSERT_EQ(glfwInit(), GLFW_TRUE) << "glfwInit: " << g_glfwFehler;
+  ASSERT_TRUE(anzeige::GlfwInit()) << "glfwInit: " << g_glfwFehler;
 
   glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
   glfwWindowHint(GLFW_CLIENT_API, GLFW_OPENGL_API);

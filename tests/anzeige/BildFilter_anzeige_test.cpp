@@ -28,6 +28,7 @@
 #include "Zarvo_Start.h"
 #include "Zarvo_Textur.h"
 #include "Zarvo_ZeichenKontext.h"
+#include "BildschirmOeffnen.h"
 
 namespace {
 
@@ -64,7 +65,7 @@ class BildFilterAnzeige : public ::testing::Test {
     log.Debug(true);
     d3d9::WaehleGl33Backend();
     g_Vollbild.SetzeBool(false);
-    ASSERT_TRUE(Zarvo_Screen3D::Init(0, 0, {B, H, 0, 0}, 0)) << "no display: the display tests need DISPLAY (Xvfb)";
+    ASSERT_TRUE(anzeige::OeffneBildschirm(B, H)) << "no display: the display tests need DISPLAY (Xvfb)";
     kontext = Zarvo_Screen3D::GibZeichenKontext();
     daten = std::make_unique<FilterVerwaltung>(MORVELUNT_DATEN_ZIEL);
     eigene = std::make_unique<FilterVerwaltung>(ordner.Pfad());

@@ -23,6 +23,7 @@
 #include "Zarvo_Start.h"
 #include "Zarvo_ZeichenKontext.h"
 #include "einheit/LogMitschnitt.h"
+#include "BildschirmOeffnen.h"
 
 namespace {
 
@@ -37,7 +38,7 @@ class GeneratorAnzeige : public ::testing::Test {
     log.Debug(true);
     d3d9::WaehleGl33Backend();
     g_Vollbild.SetzeBool(false);
-    ASSERT_TRUE(Zarvo_Screen3D::Init(0, 0, {160, 120, 0, 0}, 0));
+    ASSERT_TRUE(anzeige::OeffneBildschirm(160, 120));
     kontext = Zarvo_Screen3D::GibZeichenKontext();
     generator = std::make_unique<Generator>(pool, erbauer.Tabelle());
   }

@@ -15,6 +15,7 @@
 #include "Plattform/d3d9/d3d9.h"
 #include "Plattform/d3d9/gl33/Gl33.h"
 #include "Plattform/d3d9/shadercode.h"
+#include "AnzeigeOeffnen.h"
 
 namespace anzeige {
 
@@ -71,7 +72,7 @@ class Gl33Test : public ::testing::Test {
   }
 
   void Oeffne(UINT breite, UINT hoehe, bool sichtbar, D3DFORMAT format = D3DFMT_X8R8G8B8) {
-    ASSERT_TRUE(glfwInit()) << "no display: the display tests need DISPLAY (Xvfb)";
+    ASSERT_TRUE(anzeige::GlfwInit()) << "no display: the display tests need DISPLAY (Xvfb)";
     gl33::SetzeFensterHinweise();
     glfwWindowHint(GLFW_OPENGL_DEBUG_CONTEXT, GLFW_TRUE);
     glfwWindowHint(GLFW_VISIBLE, sichtbar ? GLFW_TRUE : GLFW_FALSE);

@@ -5,11 +5,12 @@
 #include "Gl33Fenster.h"
 #include "Zarvo_Bild.h"
 #include "Zarvo_ZeichenKontext.h"
+#include "AnzeigeOeffnen.h"
 
 using namespace anzeige;
 
 TEST(Gl33Kontext, LeerenDreieckBildschirmLesen) {
-  ASSERT_TRUE(glfwInit()) << "no display: the display tests need DISPLAY (Xvfb)";
+  ASSERT_TRUE(anzeige::GlfwInit()) << "no display: the display tests need DISPLAY (Xvfb)";
   gl33::SetzeFensterHinweise();
   glfwWindowHint(GLFW_OPENGL_DEBUG_CONTEXT, GLFW_TRUE);
   glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);

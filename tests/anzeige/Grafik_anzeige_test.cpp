@@ -16,6 +16,7 @@
 #include "Zarvo_Textur.h"
 #include "Zarvo_WuerfelTextur.h"
 #include "Zarvo_ZBuffer.h"
+#include "BildschirmOeffnen.h"
 
 using namespace anzeige;
 
@@ -644,7 +645,7 @@ TEST_F(GrafikAnzeige800, TexturRenderzielUndInstanzenInEinemBild) {
 // then the device goes with no GL error and no crash.
 TEST_F(Screen3DFenster, SchliessenMitLebendenResourcen) {
   g_Vollbild.SetzeBool(false);
-  ASSERT_TRUE(Zarvo_Screen3D::Init(0, 0, {320, 240, 0, 0}, 0));
+  ASSERT_TRUE(anzeige::OeffneBildschirm(320, 240));
   Zarvo_ZeichenKontext& k = Kontext();
   Zarvo_Bild bild(8, 8, PXFMT_A8R8G8B8, 1);
   Zarvo_Textur* textur = k.ErzeugeTextur(0, 0, 0, PXFMT_A8R8G8B8, Zarvo_TexturVorgabe(bild, 0));

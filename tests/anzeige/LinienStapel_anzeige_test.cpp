@@ -22,6 +22,7 @@
 #include "Zarvo_VertexEingabe.h"
 #include "Zarvo_VertexShader.h"
 #include "Zarvo_ZeichenKontext.h"
+#include "BildschirmOeffnen.h"
 
 namespace {
 
@@ -51,7 +52,7 @@ class LinienStapelAnzeige : public ::testing::Test {
   void SetUp() override {
     log.Debug(true);
     d3d9::WaehleGl33Backend();
-    ASSERT_TRUE(Zarvo_Screen3D::Init(0, 0, {B, H, 0, 0}, 0));
+    ASSERT_TRUE(anzeige::OeffneBildschirm(B, H));
     kontext = Zarvo_Screen3D::GibZeichenKontext();
     stapel = std::make_unique<Zarvo_LinienStapel>();
     Zarvo_LinienStapel::SetzeGlobal(stapel.get());

@@ -48,7 +48,7 @@ int Werkzeug(const std::vector<std::string>& argumente, char** umgebung = enviro
 class Fenster : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(glfwInit()) << "no display: the display tests need DISPLAY (Xvfb)";
+    ASSERT_TRUE(anzeige::GlfwInit()) << "no display: the display tests need DISPLAY (Xvfb)";
     glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
     glfwWindowHint(GLFW_CLIENT_API, GLFW_NO_API);
     titel = "pruefbetrieb-" + std::to_string(getpid());

@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "AnzeigeSperre.h"
+#include "BildschirmOeffnen.h"
 #include "Plattform/d3d9/d3d9.h"
 #include "Zarvo_Bild.h"
 #include "Zarvo_Screen3D.h"
@@ -20,18 +21,6 @@
 #include "einheit/LogMitschnitt.h"
 
 namespace anzeige {
-
-// Opens the screen on the real window system. Xvfb refuses a connection now and then (connect
-// gives EAGAIN) when one comes right after the previous client closed, as the tests' screens
-// do: GLFW then reports "Failed to open display". A few tries, 100 ms apart, then a failure.
-inline bool OeffneBildschirm(uint32_t breite, uint32_t hoehe) {
-  for (int versuch = 0; versuch < 20; ++versuch) {
-    if (versuch > 0) std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    if (Zarvo_Screen3D::Init(0, 0, {breite, hoehe, 0, 0}, 0)) return true;
-    Zarvo_Screen3D::Schliessen();
-  }
-  return false;
-}
 
 class SchirmBild : public ::testing::Test {
  protected:

@@ -18,6 +18,7 @@
 #include "Zarvo_VertexBuffer.h"
 #include "Zarvo_VertexEingabe.h"
 #include "Zarvo_ZeichenKontext.h"
+#include "BildschirmOeffnen.h"
 
 namespace anzeige {
 
@@ -74,7 +75,7 @@ class Screen3DZeichnen : public Screen3DFenster {
   void SetUp() override {
     Screen3DFenster::SetUp();
     g_Vollbild.SetzeBool(false);
-    ASSERT_TRUE(Zarvo_Screen3D::Init(0, 0, {B, H, 0, 0}, 0));
+    ASSERT_TRUE(anzeige::OeffneBildschirm(B, H));
     geraet = Kontext().impl.geraet;
     ASSERT_EQ(geraet->CreateVertexShader(Shader(ShaderStufe::Vertex, VS_FARBE, {{"a_POSITION0", D3DDECLUSAGE_POSITION, 0}, {"a_TEXCOORD0", D3DDECLUSAGE_TEXCOORD, 0}}).data(), &vsFarbe), D3D_OK);
     ASSERT_EQ(geraet->CreatePixelShader(Shader(ShaderStufe::Pixel, PS_FARBE).data(), &psFarbe), D3D_OK);

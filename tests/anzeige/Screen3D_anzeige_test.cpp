@@ -7,6 +7,7 @@
 #include "Zarvo_Textur.h"
 #include "Zarvo_ZBuffer.h"
 #include "Ressourcen.h"
+#include "BildschirmOeffnen.h"
 
 using namespace anzeige;
 
@@ -45,7 +46,7 @@ class Screen3DAnzeige : public Screen3DFenster {
 };
 
 TEST_F(Screen3DAnzeige, VollbildOhneGroesseNimmtDenModusDesMonitors) {
-  ASSERT_TRUE(Zarvo_Screen3D::Init(0, 0, {0, 0, 0, 0}, Zarvo_Screen3D::FLAG_VOLLBILD));
+  ASSERT_TRUE(anzeige::OeffneBildschirm(0, 0, Zarvo_Screen3D::FLAG_VOLLBILD));
   EXPECT_TRUE(Zarvo_Screen3D::Zustand().vollbild);
   EXPECT_NE(glfwGetWindowMonitor(Fenster()), nullptr);
   EXPECT_TRUE(g_Vollbild.boolWert);
@@ -54,7 +55,7 @@ TEST_F(Screen3DAnzeige, VollbildOhneGroesseNimmtDenModusDesMonitors) {
 
 TEST_F(Screen3DAnzeige, ReinitvideoWechseltFensterUndVollbild) {
   g_Vollbild.SetzeBool(false);
-  ASSERT_TRUE(Zarvo_Screen3D::Init(0, 0, {800, 600, 0, 0}, 0));
+  ASSERT_TRUE(anzeige::OeffneBildschirm(800, 600));
   EXPECT_EQ(glfwGetCurrentContext(), Fenster());
   EXPECT_EQ(glfwGetWindowMonitor(Fenster()), nullptr);
   PruefeGroessen(800, 600);

@@ -20,6 +20,7 @@
 #include "Zarvo_VertexEingabe.h"
 #include "Zarvo_VertexShader.h"
 #include "Zarvo_ZeichenKontext.h"
+#include "AnzeigeOeffnen.h"
 
 using namespace anzeige;
 
@@ -72,7 +73,7 @@ class ProgrammAnzeige : public ::testing::Test {
   static constexpr uint32_t B = 64, H = 48;
 
   void SetUp() override {
-    ASSERT_TRUE(glfwInit()) << "no display: the display tests need DISPLAY (Xvfb)";
+    ASSERT_TRUE(anzeige::GlfwInit()) << "no display: the display tests need DISPLAY (Xvfb)";
     gl33::SetzeFensterHinweise();
     glfwWindowHint(GLFW_OPENGL_DEBUG_CONTEXT, GLFW_TRUE);
     glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);

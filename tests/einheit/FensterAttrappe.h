@@ -13,7 +13,10 @@ class FensterAttrappe : public Zarvo_Fenstersystem {
   bool monitor = true;
   Modus aktuell{1280, 720, 8, 8, 8, 60};
   std::vector<Modus> modi{{1280, 720, 8, 8, 8, 60}};
+  bool initScheitert = false;
   bool erzeugungScheitert = false;
+  bool kontextFehlt = false;
+  std::string fehler;  // what LetzterFehler reports
   bool startIkonisiert = false;
   bool startFokus = true;
 
@@ -26,7 +29,9 @@ class FensterAttrappe : public Zarvo_Fenstersystem {
   bool mausSichtbar = true;
   std::vector<std::pair<int, int>> wartendeGroessen;
 
-  bool Init() override { return Merke("Init"), true; }
+  bool Init() override { return Merke("Init"), !initScheitert; }
+  std::string LetzterFehler() override { return fehler; }
+  bool KontextAktuell(Fenster) override { return !kontextFehlt; }
   void Beende() override { Merke("Beende"); }
   bool HatMonitor() override { return monitor; }
   bool AktuellerModus(Modus& m) override {

@@ -23,11 +23,13 @@ namespace {
 
 using Handle = Zarvo_Parallel::AuftragsHandle;
 
-double FadenCpuSekunden() {
+double CpuSekunden(clockid_t uhr) {
   timespec zeit{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &zeit);
+  clock_gettime(uhr, &zeit);
   return double(zeit.tv_sec) + double(zeit.tv_nsec) * 1e-9;
 }
+
+double FadenCpuSekunden() { return CpuSekunden(CLOCK_THREAD_CPUTIME_ID); }
 
 // A counter of 1 that jobs wait on until the test opens it.
 struct Tor {
@@ -115,6 +117,33 @@ TEST(ParallelKern, MachSofortSchlaeftWaehrendZehnParallelauftraegen) {
   EXPECT_EQ(fertig.load(), 10);
   EXPECT_GE(wand, 0.25);  // ten jobs of 50 ms on two workers
   EXPECT_LT(cpu, wand / 4) << "the MachSofort thread did not sleep";
+}
+
+// Idle workers sleep: after a burst has taken every worker and the MachSofort thread through
+// looking for work, a core with nothing queued uses almost no processor time. Workers that kept
+// spinning would use the whole 200 ms each.
+TEST(ParallelKern, LeerlaufVerbrauchtKaumRechenzeit) {
+  Zarvo_Parallel kern;
+  std::atomic<int> gelaufen{0};
+  kern.MachSofort([&] {
+    Zarvo_Parallel::WarteZaehler fertig;
+    fertig.anzahl = 1000;
+    for (int i = 0; i < 1000; ++i)
+      kern.StarteParallelAuftrag([&] {
+        ++gelaufen;
+        fertig.Vermindere();
+      });
+    fertig.Warte();
+  });
+  const double vorher = CpuSekunden(CLOCK_PROCESS_CPUTIME_ID);
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  const double verbraucht = CpuSekunden(CLOCK_PROCESS_CPUTIME_ID) - vorher;
+  EXPECT_EQ(gelaufen.load(), 1000);
+  EXPECT_LT(verbraucht, 0.050) << "idle workers of " << kern.AnzahlParallel() << " used " << verbraucht << " s";
+  // Still awake for the next job after the idle time.
+  bool lief = false;
+  Zarvo_Parallel::WarteAuf(kern.StarteParallelAuftrag([&] { lief = true; }));
+  EXPECT_TRUE(lief);
 }
 
 TEST(ParallelKern, UeberErsteBloeckeHinausWirdGezaehlt) {

@@ -5,6 +5,7 @@
 
 #include "AtlasSchreiber.h"
 #include "LogMitschnitt.h"
+#include "PlatzModell.h"
 #include "TPlatz.h"
 #include "TSpeicher.h"
 
@@ -65,6 +66,25 @@ TEST(Platz, Anfragen) {
       EXPECT_EQ(y, f.y);
     }
   }
+}
+
+// A zero-width request whose line runs through a free rectangle it does not start in: splitting
+// that rectangle left and right of the line gave two pieces that merged back into it, over and
+// over. Such a request takes no room: it is placed, and the free list stays as it was.
+TEST(Platz, NullbreiteAnfrageTeiltNichtsUndEndet) {
+  const Liste frei{{10, 0, 5, 5}, {0, 5, 100, 50}};
+  TPlatz platz = Geladen(100, 100, {{0, 0, 10, 5}, {15, 0, 85, 5}}, frei);
+  uint64_t x = 0, y = 0;
+  ASSERT_TRUE(platz.HolePlatz(0, 24, x, y));
+  EXPECT_EQ(x, 10u);
+  EXPECT_EQ(y, 0u);
+  EXPECT_EQ(platz.Frei(), frei);
+  EXPECT_EQ(platz.Belegt().back(), (TRechteck{10, 0, 0, 24}));
+  // The line still keeps out a request that would straddle it, as any placed rectangle does.
+  EXPECT_FALSE(platz.HolePlatz(20, 5, x, y));
+  ASSERT_TRUE(platz.HolePlatz(8, 5, x, y));
+  EXPECT_EQ(x, 0u);
+  EXPECT_EQ(y, 5u);
 }
 
 TEST(Platz, VolleFlaecheLehntAllesAb) {
@@ -212,6 +232,106 @@ TEST(Platz, ZufallsfolgeHaeltDieInvariante) {
       for (const TRechteck& r : *liste) ASSERT_TRUE(r.x + r.w <= 96 && r.y + r.h <= 64) << schritt;
     ASSERT_EQ(flaeche, 96u * 64u) << schritt;
   }
+}
+
+// --- the indexed packer against the model -----------------------------------------------------
+
+struct FolgenFall {
+  const char* name;
+  uint64_t breite, hoehe;
+  uint32_t saat;
+  int schritte;
+  uint32_t freigabeProzent;  // share of steps that release a random placed rectangle
+  bool ausBlock;             // start from a stored block that the model run left
+};
+
+// One step on both: a release of a random placed rectangle, or a request of 4 to 24 px a side.
+// Both must answer alike.
+void GleicherSchritt(std::mt19937& zufall, uint32_t freigabeProzent, TPlatz& platz, PlatzModell& modell) {
+  if (!modell.belegt.empty() && zufall() % 100 < freigabeProzent) {
+    const TRechteck r = modell.belegt[zufall() % modell.belegt.size()];
+    ASSERT_TRUE(modell.GibPlatzFrei(r.x, r.y));
+    platz.GibPlatzFrei(r.x, r.y);
+    return;
+  }
+  const uint64_t w = 4 + zufall() % 21, h = 4 + zufall() % 21;
+  uint64_t xa = 0, ya = 0, xb = 0, yb = 0;
+  const bool neu = platz.HolePlatz(w, h, xa, ya);
+  ASSERT_EQ(neu, modell.HolePlatz(w, h, xb, yb)) << w << " x " << h;
+  if (!neu) return;
+  ASSERT_EQ(xa, xb) << w << " x " << h;
+  ASSERT_EQ(ya, yb) << w << " x " << h;
+}
+
+void PruefeGleicheListen(const TPlatz& platz, const PlatzModell& modell) {
+  ASSERT_EQ(platz.Belegt(), modell.belegt);
+  ASSERT_EQ(platz.Frei(), modell.frei);
+}
+
+TEST(PlatzModell, SeedFolgenGebenDieselbenPlaetzeUndListen) {
+  const FolgenFall faelle[] = {
+      {"256², bis die Fläche voll ist", 256, 256, 1, 1500, 0, false},
+      {"512², ein Drittel Freigaben", 512, 512, 2, 4000, 33, false},
+      {"1024², ein Zehntel Freigaben", 1024, 1024, 3, 3000, 10, false},
+      {"300 x 200, nicht auf Zweierpotenzen", 300, 200, 4, 2500, 20, false},
+      {"schmal und lang: 4096 x 40", 4096, 40, 5, 2000, 15, false},
+      {"riesige Fläche, grobe Zellen", uint64_t(1) << 40, 96, 6, 1500, 25, false},
+      {"nach Lade eines gespeicherten Blocks", 400, 400, 7, 2500, 20, true},
+  };
+  for (const FolgenFall& fall : faelle) {
+    SCOPED_TRACE(fall.name);
+    std::mt19937 zufall(fall.saat);
+    PlatzModell modell{fall.breite, fall.hoehe, {}, {}};
+    TPlatz platz(fall.breite, fall.hoehe);
+    if (fall.ausBlock) {
+      // The model's lists after a first run, stored as a block and loaded into a packer of
+      // another size (the block's area replaces it).
+      for (int i = 0; i < 600; ++i) {
+        uint64_t x, y;
+        if (!modell.belegt.empty() && zufall() % 4 == 0) {
+          const TRechteck r = modell.belegt[zufall() % modell.belegt.size()];
+          modell.GibPlatzFrei(r.x, r.y);
+        } else {
+          modell.HolePlatz(4 + zufall() % 21, 4 + zufall() % 21, x, y);
+        }
+      }
+      TSpeicher s;
+      SchreibePlatzBlock(s, {false, 258, uint32_t(fall.breite), uint32_t(fall.hoehe), modell.belegt, modell.frei});
+      s.Zurueckspulen();
+      platz = TPlatz(17, 9);
+      ASSERT_TRUE(platz.Lade(s));
+      ASSERT_EQ(platz.Breite(), fall.breite);
+    }
+    for (int schritt = 0; schritt < fall.schritte; ++schritt) {
+      SCOPED_TRACE(schritt);
+      ASSERT_NO_FATAL_FAILURE(GleicherSchritt(zufall, fall.freigabeProzent, platz, modell));
+      if (schritt % 97 == 0) ASSERT_NO_FATAL_FAILURE(PruefeGleicheListen(platz, modell));
+    }
+    PruefeGleicheListen(platz, modell);
+  }
+}
+
+// Placed rectangles the packer did not place itself (an atlas re-adding its entries, a block with
+// placed rectangles outside the area) and an area changed while rectangles are placed.
+TEST(PlatzModell, FremdeBelegungUndNeueFlaeche) {
+  std::mt19937 zufall(11);
+  PlatzModell modell{128, 128, {}, {}};
+  TPlatz platz(128, 128);
+  for (int i = 0; i < 200; ++i) ASSERT_NO_FATAL_FAILURE(GleicherSchritt(zufall, 20, platz, modell));
+  for (const TRechteck& r : {TRechteck{10, 10, 30, 5}, TRechteck{128, 0, 5, 5}, TRechteck{500, 500, 1, 1}}) {
+    platz.FuegeBelegtHinzu(r);
+    modell.belegt.push_back(r);
+  }
+  for (int i = 0; i < 200; ++i) ASSERT_NO_FATAL_FAILURE(GleicherSchritt(zufall, 20, platz, modell));
+  platz.SetGroesse(640, 640, 0);
+  modell.breite = modell.hoehe = 640;
+  for (int i = 0; i < 400; ++i) ASSERT_NO_FATAL_FAILURE(GleicherSchritt(zufall, 20, platz, modell));
+  PruefeGleicheListen(platz, modell);
+  platz.Leeren();
+  modell.belegt.clear();
+  modell.frei.clear();
+  for (int i = 0; i < 300; ++i) ASSERT_NO_FATAL_FAILURE(GleicherSchritt(zufall, 20, platz, modell));
+  PruefeGleicheListen(platz, modell);
 }
 
 }  // namespace

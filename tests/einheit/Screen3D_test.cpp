@@ -2,6 +2,8 @@
 // window at Init, display changes, the window callbacks and the shutdown order.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "FensterAttrappe.h"
@@ -129,6 +131,61 @@ TEST_F(Screen3DTest, FehlschlaegeGebenFalse) {
   EXPECT_FALSE(fenster.offen);
   EXPECT_EQ(Zarvo_Screen3D::GibZeichenKontext(), nullptr);
   EXPECT_FALSE(Zarvo_Screen3D::IstInitialisiert());
+}
+
+// A failed Init names its step and the message behind it, in the log, on stderr and to the caller;
+// nothing of the screen stays open.
+TEST_F(Screen3DTest, GescheiterterSchrittWirdGenannt) {
+  struct Fall {
+    const char* name;
+    std::function<void(FensterAttrappe&)> stoere;
+    Zarvo_Screen3D::Schritt schritt;
+    const char* zeile;
+  };
+  const Fall faelle[] = {
+      {"Anzeige",
+       [](FensterAttrappe& f) {
+         f.initScheitert = true;
+         f.fehler = "65544: X11: Failed to open display :99";
+       },
+       Zarvo_Screen3D::Schritt::Anzeige, "Schritt Anzeige gescheitert: 65544: X11: Failed to open display :99"},
+      {"Fenster",
+       [](FensterAttrappe& f) {
+         f.erzeugungScheitert = true;
+         f.fehler = "65543: GLX: Failed to create context";
+       },
+       Zarvo_Screen3D::Schritt::Fenster, "Schritt Fenster gescheitert: 65543: GLX: Failed to create context"},
+      {"Kontext", [](FensterAttrappe& f) { f.kontextFehlt = true; }, Zarvo_Screen3D::Schritt::Kontext,
+       "Schritt Kontext gescheitert: (keine Meldung)"},
+  };
+  for (const Fall& fall : faelle) {
+    SCOPED_TRACE(fall.name);
+    FensterAttrappe gestoert;
+    fall.stoere(gestoert);
+    Zarvo_Screen3D::SetzeFenstersystem(&gestoert);
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(Oeffne(800, 600, 2));
+    const std::string fehlerAusgabe = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(Zarvo_Screen3D::LetzterInitFehler().schritt, fall.schritt);
+    EXPECT_TRUE(log.EnthaeltTeil(std::string("!Zarvo_Screen3D::Init(...): ") + fall.zeile));
+    EXPECT_NE(fehlerAusgabe.find(fall.zeile), std::string::npos) << fehlerAusgabe;
+    EXPECT_FALSE(Zarvo_Screen3D::IstInitialisiert());
+    EXPECT_FALSE(gestoert.offen);
+    Zarvo_Screen3D::Schliessen();
+    Zarvo_Screen3D::SetzeFenstersystem(&fenster);
+  }
+  // The device step: the recording device refuses to be made.
+  NullKonfig konfig;
+  konfig.fehler.push_back({"CreateDevice", 1, D3DERR_NOTAVAILABLE});
+  WaehleNullBackend(konfig);
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(Oeffne(800, 600, 2));
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("Schritt Lader gescheitert"), std::string::npos);
+  EXPECT_EQ(Zarvo_Screen3D::LetzterInitFehler().schritt, Zarvo_Screen3D::Schritt::Lader);
+  // A successful Init clears the record.
+  WaehleNullBackend({});
+  ASSERT_TRUE(Oeffne(800, 600, 2));
+  EXPECT_EQ(Zarvo_Screen3D::LetzterInitFehler().schritt, Zarvo_Screen3D::Schritt::Keiner);
 }
 
 TEST_F(Screen3DTest, DarstellungWechselnMitEinemReInit) {

@@ -3,6 +3,7 @@
 #include <bit>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <functional>
 #include <limits>
 #include <string>
@@ -338,6 +339,32 @@ TEST(Szenendatei, GanzeDateiFehltBeschaedigtGeladen) {
   std::filesystem::create_directory(ordner.Pfad() / "ordner.dat");
   EXPECT_EQ(SzenenDatei::Lade(ordner.Pfad() / "ordner.dat", karte), SzenenDatei::Ergebnis::Beschaedigt);
   EXPECT_TRUE(KartenBitgleich(karte, Vorher()));
+}
+
+// The save sends the cells from the map's layers straight to the file: the file holds exactly the
+// bytes of the scene in a buffer, which is sized once for them.
+TEST(Szenendatei, SpeichernSchreibtDieBytesDesPuffers) {
+  Karte standard;
+  standard.BaueStandardKarte();
+  Karte ohneObjekte = Vorher();
+  ohneObjekte.objekte.clear();
+  for (const Karte* karte : {&standard, &ohneObjekte}) {
+    for (size_t objekte : {size_t(0), size_t(3)}) {
+      Karte k = *karte;
+      k.objekte.resize(objekte);
+      if (objekte) k.objekte[2].args[1][3] = -7.5f;
+      EigenerOrdner ordner;
+      const auto pfad = ordner.Pfad() / "szene.dat";
+      ASSERT_TRUE(SzenenDatei::Speichere(pfad, k));
+      std::ifstream datei(pfad, std::ios::binary);
+      const std::vector<uint8_t> gespeichert{std::istreambuf_iterator<char>(datei), std::istreambuf_iterator<char>()};
+      TSpeicher puffer;
+      SzenenDatei::Schreibe(puffer, k);
+      EXPECT_EQ(gespeichert, Inhalt(puffer));
+      EXPECT_EQ(puffer.Groesse(), SzenenDatei::Groesse(k));
+      if (puffer.Groesse() > TSpeicher::INLINE_GROESSE) EXPECT_EQ(puffer.Kapazitaet(), puffer.Groesse());
+    }
+  }
 }
 
 // A save that cannot open its temporary file, or whose write fails, keeps the old file.

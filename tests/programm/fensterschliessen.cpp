@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "Plattform/eingabe/FensterSchliessen.h"
+#include "anzeige/AnzeigeWiederholung.h"
 
 namespace {
 
@@ -57,8 +58,13 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "Aufruf: fensterschliessen <Titel>\n");
     return 2;
   }
-  Display* anzeige = XOpenDisplay(nullptr);
-  if (!anzeige) {
+  // Xlib gives no reason: a display it cannot open counts as refused and is tried again.
+  Display* anzeige = nullptr;
+  if (!anzeige::MitWiederholung("fensterschliessen: XOpenDisplay", [&anzeige](std::string& meldung) {
+        anzeige = XOpenDisplay(nullptr);
+        if (!anzeige) meldung = "Failed to open display";
+        return anzeige != nullptr;
+      })) {
     std::fprintf(stderr, "fensterschliessen: keine X-Anzeige (DISPLAY)\n");
     return 2;
   }
