@@ -108,6 +108,7 @@ class EditorTest : public EditorRahmen {
       }
     return false;
   }
+  Gui::Oberflaeche* Oberflaeche() { return bruecke->GibOberflaeche(); }
   bool unterDialog = false;
   V3 gemerkt{0, 0, 0};  // the mouse point of a press frame
   const Editor::Text* TextBei(float x, float y) const {
