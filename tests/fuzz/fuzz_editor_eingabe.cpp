@@ -37,6 +37,7 @@ namespace {
 
 constexpr int64_t BILD_TICKS = 15'625'000;
 constexpr uint32_t BREITE = 1280, HOEHE = 720;
+constexpr int MAX_BILDER = 400;  // frames per input, so one input stays short
 int64_t zeit = 0;
 
 struct Welt {
@@ -182,6 +183,8 @@ class Lauf {
     }
   }
 
+  int Bilder() const { return bilder; }
+
   // Undo to the empty stack gives the opening bytes.
   void PruefeUndo() {
     w.kern->MachSofort([&] {
@@ -220,6 +223,7 @@ class Lauf {
     w.kern->MachSofort([&] { feld->SetzeWert(wert, true); });
   }
   void Bild() {
+    ++bilder;
     zeit += BILD_TICKS;
     OPRIX::gInputSystem->Refresh();
     g_Zeit.Aktualisiere();
@@ -248,6 +252,7 @@ class Lauf {
   std::unique_ptr<Spiel::Buttons> bruecke;
   std::unique_ptr<Spiel::Editor> editor;
   std::vector<uint8_t> anfang;
+  int bilder = 0;
 };
 
 }  // namespace
@@ -255,7 +260,7 @@ class Lauf {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* daten, size_t groesse) {
   Lauf lauf;
   EingabeLeser leser(daten, groesse);
-  for (int schritte = 0; !leser.Ende() && schritte < 256; ++schritte) lauf.Schritt(leser);
+  for (int schritte = 0; !leser.Ende() && schritte < 256 && lauf.Bilder() < MAX_BILDER; ++schritte) lauf.Schritt(leser);
   lauf.PruefeUndo();
   return 0;
 }
