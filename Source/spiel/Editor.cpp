@@ -105,8 +105,8 @@ Editor::Eingabe Editor::LiesEingabe() {
     e.tastatur = OPRIX::gInputSystem->PrimaryKeyboard();
     e.maus = OPRIX::gInputSystem->PrimaryMouse();
   }
-  const Zarvo_KonsoleBasisAnzeige* konsole = g_Log.Anzeige();
-  const bool konsoleOffen = konsole && const_cast<Zarvo_KonsoleBasisAnzeige*>(konsole)->GibZustand();
+  Zarvo_KonsoleBasisAnzeige* konsole = g_Log.Anzeige();
+  const bool konsoleOffen = konsole && konsole->GibZustand();
   e.frei = !konsoleOffen && !ModaleSeiteOffen();
   if (e.frei && e.KnopfGedrueckt(KNOPF_LINKS)) linksAngenommen = true;
   e.linksGedrueckt = e.frei && e.KnopfGedrueckt(KNOPF_LINKS);

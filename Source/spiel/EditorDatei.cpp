@@ -55,21 +55,22 @@ void Editor::Speichere() {
 }
 
 // Renames the damaged file to the first free name of "szene.dat.beschaedigt", "...beschaedigt2"
-// and so on. True when it is out of the way (also when it is gone already).
+// up to "...beschaedigt100". True when it is out of the way (also when it is gone already).
 bool Editor::LegeBeschaedigteDateiBeiseite() {
+  constexpr uint64_t MAX_NAMEN = 100;
   std::error_code fehler;
   if (!std::filesystem::exists(std::filesystem::symlink_status(pfad, fehler))) return true;
   std::filesystem::path ziel;
-  for (uint64_t n = 1;; ++n) {
+  bool frei = false;
+  for (uint64_t n = 1; n <= MAX_NAMEN && !frei; ++n) {
     ziel = pfad;
     ziel += n == 1 ? std::string(".beschaedigt") : ".beschaedigt" + std::to_string(n);
-    if (!std::filesystem::exists(std::filesystem::symlink_status(ziel, fehler)) && !fehler) break;
-    if (fehler) break;
+    frei = !std::filesystem::exists(std::filesystem::symlink_status(ziel, fehler));
   }
-  if (!fehler) std::filesystem::rename(pfad, ziel, fehler);
-  if (fehler) {
-    g_Log.Schreibe("!Spiel::Editor: '%s' konnte nicht nach '%s' verschoben werden (%s); nichts wurde gespeichert.",
-                   pfad.string().c_str(), ziel.string().c_str(), fehler.message().c_str());
+  if (frei) std::filesystem::rename(pfad, ziel, fehler);
+  if (!frei || fehler) {
+    g_Log.Schreibe("!Spiel::Editor: '%s' konnte nicht beiseitegelegt werden (%s); nichts wurde gespeichert.",
+                   pfad.string().c_str(), frei ? fehler.message().c_str() : "kein freier Name");
     return false;
   }
   return true;

@@ -20,6 +20,20 @@
 #include "Zarvo_LinienStapel.h"
 
 class EditorRahmen : public SpielRahmen {
+ public:
+  // The harness's input and frames, for tables of free functions.
+  using SpielRahmen::Bild;
+  using SpielRahmen::Bilder;
+  using SpielRahmen::Druecke;
+  using SpielRahmen::Klicke;
+  using SpielRahmen::log;
+  using SpielRahmen::Loese;
+  using SpielRahmen::Maus;
+  using SpielRahmen::MausHoch;
+  using SpielRahmen::MausPosition;
+  using SpielRahmen::MausRunter;
+  using SpielRahmen::Tippe;
+
  protected:
   void SetUp() override {
     SpielRahmen::SetUp();
@@ -40,6 +54,8 @@ class EditorRahmen : public SpielRahmen {
     stapel->linien.clear();
   }
 
+
+ public:
   // ---- the editor ----
   void OeffneEditor(Spiel::Generator::Erbauer erbauer = OhneErbauer()) {
     kern->MachSofort([&] { editor = std::make_unique<Spiel::Editor>(audio.get(), kanal, std::move(erbauer)); });
@@ -102,11 +118,11 @@ class EditorRahmen : public SpielRahmen {
     p.data.keyboard.Flags = win32::USHORT(win32::RI_KEY_E0 | (los ? win32::RI_KEY_BREAK : 0));
     return p;
   }
-  // Scan 179: make code 0x33 with E0.
+  // Scan 179: a key outside the virtual-key table is read by its make code.
   void TippeKeypadKomma() {
-    Im([] { eingabe::Einreihen(RohTaste(0x33, false)); });
+    Im([] { eingabe::Einreihen(RohTaste(179, false)); });
     Bild();
-    Im([] { eingabe::Einreihen(RohTaste(0x33, true)); });
+    Im([] { eingabe::Einreihen(RohTaste(179, true)); });
     Bild();
   }
   void KnopfRunter(int knopf) {
