@@ -7,6 +7,7 @@
 #include <GLFW/glfw3.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -27,6 +28,9 @@
 #include "FilterEffekt.h"
 #include "Hauptschleife.h"
 #include "Kartenbeschreibung.h"
+#include "ObjektArgMenu.h"
+#include "Kamera.h"
+#include "Raster.h"
 #include "SzenenDatei.h"
 #include "Oberflaeche.h"
 #include "Oprix.h"
@@ -34,7 +38,8 @@
 #include "Plattform/d3d9/d3d9.h"
 #include "Plattform/d3d9/null/NullGeraet.h"
 #include "Plattform/eingabe/Aufnahme.h"
-#include "Plattform/system/Takt.h"
+#include "Plattform/system/Zaehler.h"
+#include "Zarvo_Timer.h"
 #include "Ressourcen.h"
 #include "SkriptQuelle.h"
 #include "SpielAblauf.h"
@@ -65,6 +70,9 @@ ino_t Inode(const fs::path& datei) {
 
 class AnwendungRahmen : public ::testing::Test {
  protected:
+  static constexpr int64_t BILD_TICKS = 15'625'000;  // 1/64 s
+  static inline int64_t zeit = 0;
+
   void SetUp() override {
     vorher = {g_System.anwendungsVerzeichnis, g_System.benutzerDaten};
     g_System.anwendungsVerzeichnis = anwendungsOrdner.Pfad();
@@ -81,8 +89,11 @@ class AnwendungRahmen : public ::testing::Test {
     fs::copy_file(fs::path(MORVELUNT_DATEN_ZIEL) / "szene.dat", SzenenPfad());
     d3d9::WaehleNullBackend({});
     Zarvo_Screen3D::SetzeFenstersystem(&fenster);
-    pruefbetrieb::Takt::Starte(64);
-    d3d9::SetzePresentHaken(&pruefbetrieb::Takt::Bild);
+    // 1/64 s per present, from the real counter on and never below an earlier test's end, so
+    // that the process-wide frame clock never steps backward.
+    zeit = std::max(zeit, LiesZaehler());
+    win32::SetzeZaehlerQuelle([] { return zeit; });
+    d3d9::SetzePresentHaken([] { zeit += BILD_TICKS; });
     quelle.cursorX = 640;
     quelle.cursorY = 360;
   }
@@ -90,7 +101,7 @@ class AnwendungRahmen : public ::testing::Test {
   void TearDown() override {
     Beende();
     d3d9::SetzePresentHaken(nullptr);
-    pruefbetrieb::Takt::Beende();
+    win32::SetzeZaehlerQuelle(nullptr);
     Zarvo_Screen3D::SetzeFenstersystem(nullptr);
     d3d9::WaehleGl33Backend();
     Zarvo_ZeichenKontextImplDX9::warte = [](uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
@@ -609,6 +620,64 @@ TEST_F(AnwendungRahmen, GroessenAenderungNachDerNaechstenAbfrage) {
   ASSERT_TRUE(bild.LadeBildAusDatei(bilder[0]));
   EXPECT_EQ(bild.Breite(), 800u);
   EXPECT_EQ(bild.Hoehe(), 600u);
+}
+
+}  // namespace
+
+namespace {
+
+// The editor's object dialog: End over an object the editor's pick finds.
+class AnwendungDialog : public AnwendungRahmen {
+ protected:
+  void OeffneDialog() {
+    Tippe(GLFW_KEY_F4);
+    ASSERT_EQ(L().GibModus(), Modus::EDITOR);
+    Tippe(GLFW_KEY_2);  // object mode
+    Spiel::Editor& e = *L().GibEditor();
+    const Spiel::Kamera::Schirm schirm{1280, 720};
+    for (size_t i = 0; i < e.GibSzene().karte.objekte.size(); ++i) {
+      const Karte::Objekt& o = e.GibSzene().karte.objekte[i];
+      const BVektor3<float> punkt = Spiel::Raster::Einrasten(Karte::ObjektTypVon(o.typ), {o.x, o.y, o.z}) * 2.0f;
+      float x = 0, y = 0;
+      if (!Spiel::Kamera::ProjiziereAufBildschirm(punkt, e.GibAnsicht(), schirm, x, y)) continue;
+      if (x < 100 || y < 100 || x > 1180 || y > 620) continue;
+      const Spiel::Editor::Wahl w =
+          e.WaehleObjekt(e.GibKameraPosition(), Spiel::Kamera::StrahlDurchMaus(e.GibAnsicht(), x, y, schirm));
+      if (!w.gefunden || w.index != i) continue;
+      quelle.cursorX = x;
+      quelle.cursorY = y;
+      Bild();
+      Tippe(GLFW_KEY_END);
+      if (e.GibDialog()) return;
+    }
+    FAIL() << "no object to open the dialog on";
+  }
+};
+
+TEST_F(AnwendungDialog, F4WartetBisDerDialogFortIst) {
+  Starte();
+  Bilder(2);
+  OeffneDialog();
+  if (HasFatalFailure()) return;
+  Tippe(GLFW_KEY_F4);
+  EXPECT_EQ(L().GibModus(), Modus::EDITOR) << "the dialog is open";
+  L().GibEditor()->GibDialog()->SpeichernGeklickt();
+  Tippe(GLFW_KEY_F4);
+  EXPECT_EQ(L().GibModus(), Modus::EDITOR) << "the dialog is closing";
+  ASSERT_GT(BilderBis([&] { return L().GibEditor()->GibDialog() == nullptr; }, 16), 0);
+  Tippe(GLFW_KEY_F4);
+  EXPECT_EQ(L().GibModus(), Modus::SPIEL);
+  EXPECT_EQ(L().GibEditor(), nullptr);
+}
+
+TEST_F(AnwendungDialog, SchliessenMitOffenemDialogSpeichertEinmal) {
+  Starte();
+  Bilder(2);
+  OeffneDialog();
+  if (HasFatalFailure()) return;
+  const ino_t inode = Inode(SzenenPfad());
+  Beende();
+  EXPECT_NE(Inode(SzenenPfad()), inode);
 }
 
 }  // namespace
