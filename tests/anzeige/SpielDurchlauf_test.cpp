@@ -27,6 +27,8 @@
 #include <thread>
 #include <vector>
 
+#include "ProgrammOrdner.h"
+
 extern char** environ;
 
 namespace {
@@ -34,17 +36,8 @@ namespace {
 namespace fs = std::filesystem;
 using Uhr = std::chrono::steady_clock;
 
-std::string LiesDatei(const fs::path& datei) {
-  std::ifstream ein(datei, std::ios::binary);
-  std::ostringstream inhalt;
-  inhalt << ein.rdbuf();
-  return inhalt.str();
-}
-
-ino_t Inode(const fs::path& datei) {
-  struct stat info {};
-  return ::stat(datei.c_str(), &info) == 0 ? info.st_ino : 0;
-}
+using programm_ordner::Inode;
+using programm_ordner::LiesDatei;
 
 // Keys by DirectInput scan code.
 constexpr int ESC = 0x01, F1 = 0x3B, F4 = 0x3E, F11 = 0x57, ENTER = 0x1C, W = 0x11, A = 0x1E, Q = 0x10;
@@ -96,13 +89,7 @@ class SpielDurchlauf : public ::testing::Test {
     benutzer = ordner / "daten" / "MORVELUNT";
     anwendung = ordner / "spiel";
     fs::create_directories(benutzer);
-    fs::create_directories(anwendung / "bin64");
-    fs::create_directories(anwendung / "Daten");
-    fs::copy_file(MORVELUNT_PROGRAMM, anwendung / "bin64" / "morvelunt");
-    const fs::path gebaut = fs::path(MORVELUNT_BAUVERZEICHNIS) / "Daten";
-    for (const auto& eintrag : fs::directory_iterator(gebaut))
-      if (eintrag.path().filename() != "szene.dat") fs::create_symlink(eintrag.path(), anwendung / "Daten" / eintrag.path().filename());
-    fs::copy_file(gebaut / "szene.dat", SzenenPfad());
+    programm_ordner::BaueAnwendung(anwendung, MORVELUNT_PROGRAMM, MORVELUNT_BAUVERZEICHNIS);
     std::ofstream(benutzer / "spiel.cfg")
         << "<config><var name=\"displaywidth\" wert=\"960\" /><var name=\"displayheight\" wert=\"540\" />"
            "<var name=\"fullscreen\" wert=\"nein\" /><var name=\"vsync\" wert=\"nein\" /></config>\n";

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "Anwendung.h"
+#include "ProgrammOrdner.h"
 #include "Buttons.h"
 #include "EigenerOrdner.h"
 #include "Einstieg.h"
@@ -56,17 +57,8 @@ namespace {
 namespace fs = std::filesystem;
 using Modus = Spiel::Hauptschleife::Modus;
 
-std::string LiesDatei(const fs::path& datei) {
-  std::ifstream ein(datei, std::ios::binary);
-  std::ostringstream inhalt;
-  inhalt << ein.rdbuf();
-  return inhalt.str();
-}
-
-ino_t Inode(const fs::path& datei) {
-  struct stat info {};
-  return ::stat(datei.c_str(), &info) == 0 ? info.st_ino : 0;
-}
+using programm_ordner::Inode;
+using programm_ordner::LiesDatei;
 
 class AnwendungRahmen : public ::testing::Test {
  protected:

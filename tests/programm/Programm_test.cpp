@@ -19,6 +19,8 @@
 #include <string>
 #include <vector>
 
+#include "ProgrammOrdner.h"
+
 extern char** environ;
 
 namespace fs = std::filesystem;
@@ -32,12 +34,7 @@ struct Lauf {
   std::string fehler;    // stderr
 };
 
-std::string LiesDatei(const fs::path& datei) {
-  std::ifstream ein(datei, std::ios::binary);
-  std::ostringstream inhalt;
-  inhalt << ein.rdbuf();
-  return inhalt.str();
-}
+using programm_ordner::LiesDatei;
 
 std::vector<std::string> Zeilen(const std::string& text) {
   std::vector<std::string> zeilen;
@@ -66,13 +63,7 @@ class Programm : public ::testing::Test {
   // but szene.dat, which is copied.
   void BaueAnwendung() {
     anwendung = ordner / "spiel";
-    fs::create_directories(anwendung / "bin64");
-    fs::create_directories(anwendung / "Daten");
-    fs::copy_file(MORVELUNT_PROGRAMM, anwendung / "bin64" / "morvelunt");
-    const fs::path gebaut = fs::path(MORVELUNT_BAUVERZEICHNIS) / "Daten";
-    for (const auto& eintrag : fs::directory_iterator(gebaut))
-      if (eintrag.path().filename() != "szene.dat") fs::create_symlink(eintrag.path(), anwendung / "Daten" / eintrag.path().filename());
-    fs::copy_file(gebaut / "szene.dat", anwendung / "Daten" / "szene.dat");
+    programm_ordner::BaueAnwendung(anwendung, MORVELUNT_PROGRAMM, MORVELUNT_BAUVERZEICHNIS);
   }
 
   // Runs the program with XDG_DATA_HOME = daten, the fixed clock and the script `skript`; stdout
