@@ -18,6 +18,10 @@ bool IstFrei(uint32_t typ) { return typ == 0 || typ > Karte::MauerTreppe2H; }
 
 Zellposition Versetzt(const Zellposition& zelle, int32_t dy) { return {zelle.x, zelle.y + dy, zelle.z}; }
 
+constexpr uint32_t ANZAHL_BLICKE = 4;
+constexpr uint32_t START_BLICK = 1;
+uint32_t Blick(uint32_t blick) { return blick < ANZAHL_BLICKE ? blick : START_BLICK; }
+
 }  // namespace
 
 uint32_t TypBei(const Karte& karte, const Zellposition& zelle) {
@@ -65,6 +69,21 @@ BVektor3<float> AugenPosition(const Karte& karte, const Zellposition& zelle) {
     auge.y = 2.0f * float(zelle.y) + 1.0f;
   }
   return auge;
+}
+
+float Kurs(uint32_t blick) {
+  static constexpr float KURSE[ANZAHL_BLICKE] = {3.14159265f, 0.0f, 1.57079633f, -1.57079633f};
+  return KURSE[Blick(blick)];
+}
+
+uint32_t LinksDrehung(uint32_t blick) {
+  static constexpr uint32_t LINKS[ANZAHL_BLICKE] = {3, 2, 0, 1};
+  return LINKS[Blick(blick)];
+}
+
+uint32_t RechtsDrehung(uint32_t blick) {
+  static constexpr uint32_t RECHTS[ANZAHL_BLICKE] = {2, 3, 1, 0};
+  return RECHTS[Blick(blick)];
 }
 
 }  // namespace Spiel::Bewegung

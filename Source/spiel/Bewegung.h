@@ -29,4 +29,12 @@ bool Faellt(const Karte& karte, const Zellposition& zelle);
 // lowered above a high one.
 BVektor3<float> AugenPosition(const Karte& karte, const Zellposition& zelle);
 
+// The player turns between the four horizontal facings 0..3 (-X, +X, +Z, -Z); any other value
+// counts as +X, the facing a player starts with.
+// Heading of a facing, the yaw in radians: pi, 0, pi/2, -pi/2.
+float Kurs(uint32_t blick);
+// A quarter turn: left 0->3, 1->2, 2->0, 3->1; right 0->2, 1->3, 2->1, 3->0.
+uint32_t LinksDrehung(uint32_t blick);
+uint32_t RechtsDrehung(uint32_t blick);
+
 }  // namespace Spiel::Bewegung

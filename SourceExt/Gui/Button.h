@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "AktivSchnittstelle.h"
 #include "Basis.h"
@@ -31,6 +32,8 @@ class Button : public Basis, public AktivSchnittstelle {
   uint64_t GibTaste() const { return taste; }
   TZeit GedruecktUm() const { return gedruecktUm; }
   const ButtonBild& Bild() const { return bild; }
+  // Another image; the size stays as it is.
+  void SetBild(ButtonBild neu) { bild = std::move(neu); }
 
   std::string beschriftung;
   std::function<void()> beiKlick;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <limits>
 
 #include "Bewegung.h"
@@ -101,4 +102,25 @@ TEST_F(Flur, FallenUndAugen) {
   EXPECT_EQ(Bewegung::AugenPosition(karte, {1, 1, 0}), (BVektor3<float>{3, 3.5f, 1}));
   EXPECT_EQ(Bewegung::AugenPosition(karte, {1, 1, 2}).y, 4.0f);
   EXPECT_EQ(Bewegung::AugenPosition(karte, {1, 2, 3}).y, 5.0f);
+}
+
+// Heading and quarter turns of the four horizontal facings; other values count as +X.
+TEST(Bewegung, KursUndDrehungen) {
+  const struct Fall {
+    uint32_t blick;
+    float kurs;
+    uint32_t links, rechts;
+  } faelle[] = {{0, 3.14159265f, 3, 2}, {1, 0, 2, 3}, {2, 1.57079633f, 0, 1}, {3, -1.57079633f, 1, 0},
+                {4, 0, 2, 3},           {5, 0, 2, 3}, {~0u, 0, 2, 3}};
+  for (const Fall& f : faelle) {
+    EXPECT_EQ(Bewegung::Kurs(f.blick), f.kurs) << f.blick;
+    EXPECT_EQ(Bewegung::LinksDrehung(f.blick), f.links) << f.blick;
+    EXPECT_EQ(Bewegung::RechtsDrehung(f.blick), f.rechts) << f.blick;
+    if (f.blick < 4) {
+      EXPECT_EQ(Bewegung::RechtsDrehung(Bewegung::LinksDrehung(f.blick)), f.blick) << "a left turn undone";
+      // The left turn's heading lies a quarter turn counter-clockwise (yaw + pi/2).
+      const float d = std::remainder(Bewegung::Kurs(f.links) - f.kurs, 6.2831853f);
+      EXPECT_NEAR(d, 1.5707963f, 1e-6f) << f.blick;
+    }
+  }
 }
