@@ -6,10 +6,11 @@ set(MORVELUNT_TEST_HOME "${CMAKE_BINARY_DIR}/test-home")
 file(MAKE_DIRECTORY "${MORVELUNT_TEST_HOME}")
 set(MORVELUNT_TEST_UMGEBUNG "HOME=${MORVELUNT_TEST_HOME}" "XDG_DATA_HOME=${MORVELUNT_TEST_HOME}/.local/share")
 
-# morvelunt_test(name [SERIELL] LABEL label SOURCES ... LIBS ...): one GoogleTest program, its tests
-# discovered; with SERIELL the program is one test that runs alone.
+# morvelunt_test(name [SERIELL|GANZ] LABEL label SOURCES ... LIBS ...): one GoogleTest program, its
+# tests discovered; with SERIELL the program is one test that runs alone, with GANZ one test that
+# runs beside others.
 function(morvelunt_test name)
-  cmake_parse_arguments(T "SERIELL" "LABEL;TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "SERIELL;GANZ" "LABEL;TIMEOUT" "SOURCES;LIBS" ${ARGN})
   if(NOT T_LABEL)
     set(T_LABEL einheit)
   endif()
@@ -26,6 +27,12 @@ function(morvelunt_test name)
     add_test(NAME ${name} COMMAND ${name})
     set_tests_properties(${name} PROPERTIES LABELS ${T_LABEL} TIMEOUT ${T_TIMEOUT} RUN_SERIAL TRUE
       ENVIRONMENT "${MORVELUNT_TEST_UMGEBUNG}")
+    return()
+  endif()
+  if(T_GANZ)
+    # One ctest test for the whole program, beside others: its fixture is built once per program.
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES LABELS ${T_LABEL} TIMEOUT ${T_TIMEOUT} ENVIRONMENT "${MORVELUNT_TEST_UMGEBUNG}")
     return()
   endif()
   gtest_discover_tests(${name}
