@@ -133,6 +133,11 @@ const Karte::ObjektTyp Karte::ObjektTypen[ANZAHL_OBJEKTTYPEN] = {
     {"SzeneGegenstand", 0.5f, {0.25f, 0.25f, 0.25f}, {{"Def-Index", 1}, {nullptr, 0}, {nullptr, 0}, {nullptr, 0}}},
 };
 
+const Karte::ObjektTyp& Karte::ObjektTypVon(uint32_t typ) {
+  static constexpr ObjektTyp UNBEKANNT{"Unbekannt", 0.0f, {0, 0, 0}, {{nullptr, 0}, {nullptr, 0}, {nullptr, 0}, {nullptr, 0}}};
+  return typ < ANZAHL_OBJEKTTYPEN ? ObjektTypen[typ] : UNBEKANNT;
+}
+
 const char* Karte::BlockTypName(uint32_t typ) { return typ < ANZAHL_BLOCKTYPEN ? BLOCK_NAMEN[typ] : "Unbekannt"; }
 
 uint32_t Karte::Form(uint32_t typ) {

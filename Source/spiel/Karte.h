@@ -78,6 +78,9 @@ class Karte {
   };
   static constexpr uint32_t ANZAHL_OBJEKTTYPEN = 9;
   static const ObjektTyp ObjektTypen[ANZAHL_OBJEKTTYPEN];
+  // The row of an object type; a type above 8 (read from a file unchecked) gets the fixed row
+  // {"Unbekannt", step 0, offset 0, no arguments}, which leaves its position unsnapped.
+  static const ObjektTyp& ObjektTypVon(uint32_t typ);
 
   // Dimension limits of a readable map (the patch key packs x and z in 10 bits, y in 9).
   static constexpr uint32_t MAX_X = 1024, MAX_Y = 512, MAX_Z = 1024;

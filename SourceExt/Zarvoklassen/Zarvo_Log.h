@@ -53,6 +53,8 @@ class Zarvo_Log {
   bool IstAktiv() const { return aktiv.load(std::memory_order_acquire); }
   bool HatDatei() const { return datei != nullptr; }
   const std::filesystem::path* Pfad() const { return pfad.get(); }
+  // The current display (the console overlay), or null.
+  Zarvo_KonsoleBasisAnzeige* Anzeige() const { return anzeige; }
 
   // Formats the prefix and message into `puffer` (MAX_ZEILE + 2 bytes); returns the line length
   // with its newline. `mikrosekunden` and `fadenId` are what the prefix shows.

@@ -27,7 +27,8 @@ class LogMitschnitt : public Zarvo_KonsoleBasisAnzeige {
     if (!text.empty() && text.back() == '\n') text.remove_suffix(1);
     zeilen.emplace_back(text);
   }
-  bool GibZustand() override { return false; }
+  // The console's input line as the game asks for it: closed unless a test opens it.
+  bool GibZustand() override { return konsoleOffen; }
 
   bool Enthaelt(const std::string& zeile) const {
     for (const std::string& z : zeilen)
@@ -47,6 +48,7 @@ class LogMitschnitt : public Zarvo_KonsoleBasisAnzeige {
   void Debug(bool an) { g_tDebug.boolWert = an; }
 
   std::vector<std::string> zeilen;
+  bool konsoleOffen = false;
 
  private:
   EigenerOrdner ordner;

@@ -23,7 +23,7 @@
 // the mouse to within the pixel rounding.
 //
 // Used by: test_spielablauf (SpielAblauf_test, Spielersteuerung_test, MitgelieferteSzene_test),
-// the display test of player control; later the level editor's tests.
+// the display test of player control, and the level editor's tests (EditorRahmen.h).
 #include <gtest/gtest.h>
 
 #include <GLFW/glfw3.h>
@@ -108,6 +108,11 @@ class SpielRahmen : public ::testing::Test {
     win32::SetzeZaehlerQuelle(nullptr);
   }
 
+  // The frame step inside the job; the editor's harness runs the editor here.
+  virtual void Schritt() {
+    if (spiel) spiel->Aktualisiere();
+  }
+
   // ---- hooks of the display tests ----
   virtual bool OeffneSchirm() {
     bildschirm = std::make_unique<NullBildschirm>(BREITE, HOEHE);
@@ -172,9 +177,7 @@ class SpielRahmen : public ::testing::Test {
     zeit += BILD_TICKS;
     OPRIX::gInputSystem->Refresh();
     g_Zeit.Aktualisiere();
-    kern->MachSofort([this] {
-      if (spiel) spiel->Aktualisiere();
-    });
+    kern->MachSofort([this] { Schritt(); });
     g_Log.LeereWarteschlange();
     ZeichneWarteschlangen();
   }
