@@ -379,12 +379,15 @@ void BasisSchritt(benchmark::State& state, const Groesse& g, Schritt s) {
   DieEngine().MachAktuell();
 }
 
-// Keeps each run's time per iteration, so that the ratios can be printed after the runs.
+// Keeps each run's time per iteration, so that the ratios can be printed after the runs. With
+// repetitions the mean stands for the case; the spread of the other aggregates is no time.
 class MitVerhaeltnissen : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& r : runs)
-      if (!r.error_occurred) zeiten[r.run_name.function_name] = r.GetAdjustedRealTime();
+    for (const Run& r : runs) {
+      if (r.error_occurred || (r.run_type == Run::RT_Aggregate && r.aggregate_name != "mean")) continue;
+      zeiten[r.run_name.function_name] = r.GetAdjustedRealTime();
+    }
     ConsoleReporter::ReportRuns(runs);
   }
   void DruckeVerhaeltnisse() const {

@@ -1,16 +1,16 @@
 #pragma once
 // The shipped level as the game shows it at the start, for the world renderer's display test and
 // benchmark: the scene loaded from a "szene.dat" with the standard builders, its patches built by
-// the parallel core until the generator rests, and the game's view of the start cell (the eye of
-// the cell, facing the start direction, the camera 0.6 behind the eye). Needs the screen open
-// and the game's resources loaded.
-#include <cmath>
+// the parallel core until the generator rests, and the game flow's view of the start cell. Needs
+// the screen open and the game's resources loaded.
 #include <filesystem>
 #include <memory>
 
 #include "BMatrix.h"
 #include "Bewegung.h"
 #include "GeneratorSchritte.h"
+#include "Kamera.h"
+#include "Objektregeln.h"
 #include "Szene.h"
 #include "SzenenDatei.h"
 #include "Zarvo_Parallel.h"
@@ -20,15 +20,13 @@ namespace startansicht {
 
 constexpr TZeit BILD = 1000000000 / 64;
 
-// The view of the game with yaw = the heading of the facing, no mouse yaw, no pitch:
-// S · Ry(pi/2 - yaw) · T(-eye), S moving the camera 0.6 behind the eye.
+// The game's view of the start cell with the mouse at the screen's centre: the eye of the cell,
+// facing the start direction (up and down leave +X), no mouse yaw and no pitch.
 inline BMatrix SichtVon(const Karte& karte, const Spiel::Objektregeln::Zellposition& zelle, uint32_t richtung) {
-  constexpr float PI = 3.14159265f;
-  const float kurs[4] = {PI, 0, PI / 2, -PI / 2};
-  const float a = PI / 2 - kurs[richtung < 4 ? richtung : 1];
-  const BVektor3<float> auge = Spiel::Bewegung::AugenPosition(karte, zelle);
-  const BMatrix ry = BMatrix::AusZeilen({std::cos(a), 0, -std::sin(a), 0, 0, 1, 0, 0, std::sin(a), 0, std::cos(a), 0, 0, 0, 0, 1});
-  return BMatrix::Verschiebung({0, 0, 0.6f}) * ry * BMatrix::Verschiebung(auge * -1.0f);
+  const uint32_t blick = richtung < 4 ? richtung : 1;
+  const Spiel::Objektregeln::Zellposition s = Spiel::Objektregeln::RichtungsSchritt(blick);
+  return Spiel::Kamera::Ansicht(Spiel::Bewegung::AugenPosition(karte, zelle), {float(s.x), float(s.y), float(s.z)},
+                                Spiel::Bewegung::Kurs(blick), 0);
 }
 
 class Level {
@@ -48,7 +46,7 @@ class Level {
       szene->BaueAusObjekten();
     });
     sicht = SichtVon(szene->karte, szene->GibStartZelle(), szene->GibStartRichtung());
-    kamera = sicht.Inverse().Translation();
+    kamera = Spiel::Kamera::Position(sicht);
     return geladen;
   }
   // One frame of 1/64 s at the camera, after the jobs of the last one ended; true when it took

@@ -200,7 +200,7 @@ void Hauptschleife::WechsleZumSpiel() {
 
 void Hauptschleife::ZeichneWelt() {
   if (spiel) {
-    renderer->Zeichne(spiel->GibSzene(), nullptr, spiel->GibAnsicht(), *nachFilter);
+    renderer->Zeichne(*spiel, spiel->GibAnsicht(), *nachFilter);
     return;
   }
   const uint64_t w = Zarvo_Screen3D::Zustand().breite, h = Zarvo_Screen3D::Zustand().hoehe;

@@ -13,6 +13,9 @@ constexpr float TAN_HALBES_SICHTFELD = 0.93159646f;  // tan 0.75
 constexpr float SICHTFELD_BREITE = 1.8631929f;       // 2 tan 0.75
 constexpr float KEHRWERT_TAN = 1.0734261f;           // 1 / tan 0.75
 constexpr float NAHE_EBENE = 0.1f;
+constexpr float HALBES_PI = 1.57079633f;
+constexpr float KAMERA_ABSTAND = 0.6f;  // behind the eye
+constexpr float VORNEIGUNG = 0.6f;      // units forward per radian of pitch
 
 bool IstGueltig(const Schirm& schirm) { return schirm.breite > 0 && schirm.hoehe > 0; }
 
@@ -61,6 +64,17 @@ bool ProjiziereAufBildschirm(const BVektor3<float>& punkt, const BMatrix& ansich
 
 bool ProjiziereAufBildschirm(const BVektor3<float>& punkt, const BMatrix& ansicht, float& x, float& y) {
   return ProjiziereAufBildschirm(punkt, ansicht, LiesSchirm(), x, y);
+}
+
+BMatrix Ansicht(const BVektor3<float>& auge, const BVektor3<float>& vorne, float gieren, float neigung) {
+  const BMatrix t = BMatrix::Verschiebung((auge + vorne * (VORNEIGUNG * std::fabs(neigung))) * -1.0f);
+  const float a = HALBES_PI - gieren;
+  const float ca = std::cos(a), sa = std::sin(a);
+  const BMatrix ry = BMatrix::AusZeilen({ca, 0, -sa, 0, 0, 1, 0, 0, sa, 0, ca, 0, 0, 0, 0, 1});
+  const BMatrix s = BMatrix::AusZeilen({1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, KAMERA_ABSTAND, 0, 0, 0, 1});
+  const float cp = std::cos(neigung), sp = std::sin(neigung);
+  const BMatrix rx = BMatrix::AusZeilen({1, 0, 0, 0, 0, cp, sp, 0, 0, -sp, cp, 0, 0, 0, 0, 1});
+  return rx * s * ry * t;
 }
 
 BVektor3<float> Position(const BMatrix& ansicht) { return ansicht.Inverse().Translation(); }

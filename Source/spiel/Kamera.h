@@ -1,7 +1,7 @@
 #pragma once
-// The first-person camera's two screen operations, shared by the game and the level editor: the
-// world ray through a mouse position and the projection of a world point onto the screen, both
-// for a view matrix (a BMatrix acting on column vectors, rows 0..2 the camera's right, up and
+// The first-person camera, shared by the game and the level editor: the game's view matrix, and
+// its two screen operations, the world ray through a mouse position and the projection of a world
+// point onto the screen, both for a view matrix (a BMatrix acting on column vectors, rows 0..2 the camera's right, up and
 // forward axes in world space).
 //
 // The horizontal field of view is 1.5 rad (tan 0.75 = 0.93159646); the vertical one follows from
@@ -38,6 +38,12 @@ BVektor3<float> StrahlDurchMaus(const BMatrix& ansicht);
 bool ProjiziereAufBildschirm(const BVektor3<float>& punkt, const BMatrix& ansicht, const Schirm& schirm, float& x,
                              float& y, float* tiefe = nullptr);
 bool ProjiziereAufBildschirm(const BVektor3<float>& punkt, const BMatrix& ansicht, float& x, float& y);
+
+// The game's view of an eye (world units) looking along the facing `vorne` (a unit step of the
+// grid) with the yaw `gieren` (the facing's heading and the mouse's yaw, radians) and the pitch
+// `neigung`: Rx(pitch) · S · Ry(pi/2 - yaw) · T(-(eye + lean)), S setting the camera 0.6 units
+// behind the eye, the lean 0.6 units along the facing per radian of pitch.
+BMatrix Ansicht(const BVektor3<float>& auge, const BVektor3<float>& vorne, float gieren, float neigung);
 
 // The camera in world space: the translation of the inverse view.
 BVektor3<float> Position(const BMatrix& ansicht);

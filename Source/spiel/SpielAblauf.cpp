@@ -25,13 +25,10 @@ namespace Spiel {
 namespace {
 
 constexpr float ZWEI_PI = 6.28318531f;
-constexpr float HALBES_PI = 1.57079633f;
 constexpr float DREH_GESCHWINDIGKEIT = 3.0f;  // rad/s
 constexpr float GEH_GESCHWINDIGKEIT = 4.0f;   // units/s
 constexpr float STOSS = 0.2f;                 // a refused step's bump, in world units per cell of the step
 constexpr float HILFE_NACH_SEKUNDEN = 3.0f;
-constexpr float KAMERA_ABSTAND = 0.6f;        // behind the eye
-constexpr float VORNEIGUNG = 0.6f;            // units forward per radian of pitch
 constexpr float VIGNETTE_ZIEL = 0.7f;
 constexpr float SEITEN_RAND = 20.0f;
 constexpr float SEITEN_ABSTAND = 5.0f;
@@ -211,6 +208,7 @@ void SpielAblauf::Aktualisiere() {
   if (!uhr.IstPausiert()) Bewege(dt);
   BaueAnsicht();
   szene.Aktualisiere(Kamera::Position(ansicht));
+  partikel.Aktualisiere(uhr.letzterSchritt);
   if (!uhr.IstPausiert()) VerblasseVignette(dt);
 }
 
@@ -294,18 +292,8 @@ void SpielAblauf::Schreite() {
   schrittWunsch = {};
 }
 
-// view = Rx(pitch) · S · Ry(pi/2 - yaw - mouse yaw) · T(-(eye + lean)), S setting the camera
-// 0.6 units behind the eye.
 void SpielAblauf::BaueAnsicht() {
-  const BVektor3<float> vorne = AlsFloat(Objektregeln::RichtungsSchritt(blick));
-  const BMatrix t = BMatrix::Verschiebung((auge + vorne * (VORNEIGUNG * std::fabs(neigung))) * -1.0f);
-  const float a = HALBES_PI - (gieren + mausGieren);
-  const float ca = std::cos(a), sa = std::sin(a);
-  const BMatrix ry = BMatrix::AusZeilen({ca, 0, -sa, 0, 0, 1, 0, 0, sa, 0, ca, 0, 0, 0, 0, 1});
-  const BMatrix s = BMatrix::AusZeilen({1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, KAMERA_ABSTAND, 0, 0, 0, 1});
-  const float cp = std::cos(neigung), sp = std::sin(neigung);
-  const BMatrix rx = BMatrix::AusZeilen({1, 0, 0, 0, 0, cp, sp, 0, 0, -sp, cp, 0, 0, 0, 0, 1});
-  ansicht = rx * s * ry * t;
+  ansicht = Kamera::Ansicht(auge, AlsFloat(Objektregeln::RichtungsSchritt(blick)), gieren + mausGieren, neigung);
 }
 
 void SpielAblauf::VerblasseVignette(float dt) {

@@ -1,11 +1,11 @@
 #pragma once
 // The running game: its own clock, the scene loaded from "Daten/szene.dat" of the application
 // folder, the player's cell and view, the carried stone and the inventory, the two pages of the
-// game (movement buttons top right, inventory top left) and the background music.
+// game (movement buttons top right, inventory top left), the particles and the background music.
 //
 // The main loop creates one at start and whenever the player leaves the editor, calls Aktualisiere
 // once per frame inside the frame step (a job of the parallel core's main queue), then draws the
-// cursor sprite it chose and hands the game to the world renderer with GibAnsicht(). Nothing of a
+// cursor sprite it chose and hands the game flow to the world renderer with GibAnsicht(). Nothing of a
 // game flow is saved: the next one starts again from the scene file and its start cell.
 //
 // One frame. The game clock ticks (at most 1/64 s a step; nothing while the pause menu holds it).
@@ -14,8 +14,9 @@
 // where nothing carries them, else takes the step or the quarter turn the movement buttons asked
 // for (a refused step bumps the eye by 0.2 units). Player control (AktualisiereSpieler,
 // Spielersteuerung.cpp) runs in every such frame: the mouse look, picking, the label, the cursor
-// sprite and the click. Then the view matrix is rebuilt and the scene updated around the camera,
-// also while paused. The player presses the trigger of the cell they stand in, from construction
+// sprite and the click. Then the view matrix is rebuilt (Kamera::Ansicht), the scene updated
+// around the camera and the particles stepped by the clock's step, also while paused (a step of
+// 0 changes none). The player presses the trigger of the cell they stand in, from construction
 // on, so a start on a pressure plate counts like any later step onto it.
 //
 // Lifetime. The pages live on the surface of the input bridge (Spiel::Buttons), which must
@@ -30,6 +31,7 @@
 #include "BVektor3.h"
 #include "Generator.h"
 #include "Kamera.h"
+#include "Partikel.h"
 #include "Szene.h"
 #include "Zarvo_AudioSound.h"
 #include "Zarvo_Timer.h"
@@ -119,6 +121,9 @@ class SpielAblauf {
   const float (&GibVignette() const)[4] { return vignette; }
   Szene& GibSzene() { return szene; }
   const Szene& GibSzene() const { return szene; }
+  // The game's particles, stepped with the game clock after the scene.
+  PartikelSystem& GibPartikel() { return partikel; }
+  const PartikelSystem& GibPartikel() const { return partikel; }
   const Zellposition& GibZelle() const { return zelle; }
   const BVektor3<float>& GibAuge() const { return auge; }
   uint32_t GibBlick() const { return blick; }
@@ -185,6 +190,7 @@ class SpielAblauf {
 
   Zarvo_Timer uhr;  // first: the pause menu holds it
   Szene szene;
+  PartikelSystem partikel;  // after the scene: destroyed before it
   BMatrix ansicht;
   std::string hilfeText;
   uint64_t hilfeZustand = HILFE_AUS;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "Partikel.h"
+#include "SpielAblauf.h"
 #include "Szene.h"
 #include "WeltRendererMathe.h"
 #include "Zarvo_AlphaZustand.h"
@@ -166,6 +167,10 @@ void WeltRenderer::GibProgrammFrei(Programmsatz& satz) {
 }
 
 // ---- frames ----
+
+void WeltRenderer::Zeichne(SpielAblauf& spiel, const BMatrix& sicht, FilterSatz& nachFilter) {
+  Zeichne(spiel.GibSzene(), &spiel.GibPartikel(), sicht, nachFilter);
+}
 
 void WeltRenderer::Zeichne(Szene& szene, const PartikelSystem* partikel, const BMatrix& sicht, FilterSatz& nachFilter) {
   const uint64_t breite = kontext.bildschirm.breite, hoehe = kontext.bildschirm.hoehe;

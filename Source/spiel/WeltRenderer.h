@@ -13,9 +13,9 @@
 //
 // Each pass binds by presence: ZeichneWelt sets what the record's program declares (the handles
 // of the 14 names below) and draws every live instance with a mesh. A record without a usable
-// program draws nothing. The game view calls Zeichne; the editor calls ZeichnePassagen with its own
-// projection and applies its post filters itself. Tests and the benchmark call the four steps of
-// ZeichnePassagen one by one.
+// program draws nothing. The game view calls Zeichne with the game flow; the editor calls
+// ZeichnePassagen with its own projection and applies its post filters itself. Tests and the
+// benchmark call the four steps of ZeichnePassagen one by one.
 //
 // Shader files come from "Daten" of the application folder. A missing file throws while the
 // renderer is built; on a reload (LadeShader, F6) it leaves that record's previous program and
@@ -42,6 +42,7 @@ class Zarvo_ZeichenKontext;
 namespace Spiel {
 
 class PartikelSystem;
+class SpielAblauf;
 class Szene;
 
 class WeltRenderer {
@@ -93,6 +94,8 @@ class WeltRenderer {
   // keeps a record that already has a program (and throws for one that has none).
   void HoleShaderParameter(const char* name, Programmsatz& satz, Zarvo_VertexEingabe* eingabe);
 
+  // The game flow's scene and particles.
+  void Zeichne(SpielAblauf& spiel, const BMatrix& sicht, FilterSatz& nachFilter);
   // The game view: the game projection, the fixed sun and surrounding colours, the passes, the
   // particles (when given and live) and the post-filter chain from the main texture into the
   // back buffer.

@@ -7,10 +7,20 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstring>
+#include <filesystem>
+#include <string>
 
 #include "AnzeigeSperre.h"
-#include "SchirmBild.h"
+#include "BildschirmOeffnen.h"
+#include "Plattform/d3d9/d3d9.h"
+#include "Ressourcen.h"
+#include "Zarvo_Bild.h"
+#include "Zarvo_Screen3D.h"
+#include "Zarvo_SpriteAtlas.h"
+#include "Zarvo_Start.h"
+#include "Zarvo_ZeichenKontext.h"
 #include "einheit/SpielRahmen.h"
 
 namespace {

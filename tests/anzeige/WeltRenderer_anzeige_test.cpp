@@ -122,20 +122,16 @@ bool TrifftIrgendeineBox(const Szene& szene, V3 o, V3 d) {
 
 // ---- the camera ----
 
-// The world ray through a point of the screen, as the player's mouse ray is made.
+// The world ray through a point of the screen: the player's mouse ray.
 V3 StrahlDurch(const BMatrix& sicht, float x, float y, float w, float h) {
-  const float sx = (x / w) * 1.8631929f - 0.93159646f;
-  const float sy = (0.93159646f - (y / h) * 1.8631929f) * (h / w);
-  const V3 d = V3{sicht(0, 0), sicht(0, 1), sicht(0, 2)} * sx + V3{sicht(1, 0), sicht(1, 1), sicht(1, 2)} * sy +
-               V3{sicht(2, 0), sicht(2, 1), sicht(2, 2)};
-  return d.Normalisiert();
+  return Spiel::Kamera::StrahlDurchMaus(sicht, x, y, {w, h});
 }
 
 // The pixel of a world point, or none behind the camera.
 std::optional<std::pair<float, float>> Projiziere(const BMatrix& sicht, V3 p, float w, float h) {
-  const V3 v = sicht.TransformierePunkt(p);
-  if (v.z < 0.1f) return std::nullopt;
-  return std::pair<float, float>{(1.0734261f * v.x / v.z + 1) * 0.5f * w, (0.5f - 0.5f * (1.0734261f / (h / w)) * v.y / v.z) * h};
+  float x = 0, y = 0;
+  if (!Spiel::Kamera::ProjiziereAufBildschirm(p, sicht, {w, h}, x, y)) return std::nullopt;
+  return std::pair<float, float>{x, y};
 }
 
 uint32_t Pixel(const Zarvo_Bild& bild, int64_t x, int64_t y) {
