@@ -4,7 +4,10 @@ include(GoogleTest)
 # Every test gets a home and a user-data folder inside the build tree.
 set(MORVELUNT_TEST_HOME "${CMAKE_BINARY_DIR}/test-home")
 file(MAKE_DIRECTORY "${MORVELUNT_TEST_HOME}")
-set(MORVELUNT_TEST_UMGEBUNG "HOME=${MORVELUNT_TEST_HOME}" "XDG_DATA_HOME=${MORVELUNT_TEST_HOME}/.local/share")
+# LeakSanitizer leaves out what Mesa, libX11 and GLFW keep until exit (tests/lsan).
+set(MORVELUNT_LSAN_UNTERDRUECKUNGEN "${PROJECT_SOURCE_DIR}/tests/lsan/unterdrueckungen.txt")
+set(MORVELUNT_TEST_UMGEBUNG "HOME=${MORVELUNT_TEST_HOME}" "XDG_DATA_HOME=${MORVELUNT_TEST_HOME}/.local/share"
+  "LSAN_OPTIONS=suppressions=${MORVELUNT_LSAN_UNTERDRUECKUNGEN}")
 
 # morvelunt_test(name [SERIELL|GANZ] LABEL label SOURCES ... LIBS ...): one GoogleTest program, its
 # tests discovered; with SERIELL the program is one test that runs alone, with GANZ one test that

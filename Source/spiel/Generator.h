@@ -285,6 +285,9 @@ class Generator {
   void WarteAufOffene();
 
   uint64_t Offen() const { return offen.anzahl.load(); }
+  // Requests and built entries (main thread).
+  uint64_t AnzahlAnforderungen() const { return anforderungen.size(); }
+  uint64_t AnzahlPatches() const { return patches.size(); }
   const std::vector<Seite>& Seiten() const { return seiten; }
   template <class F>
   void FuerAllePatches(F&& f) const {

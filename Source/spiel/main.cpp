@@ -1,21 +1,24 @@
+#include "Anwendung.h"
 #include "Einstieg.h"
 
+#include "Plattform/eingabe/Pruefbetrieb.h"
+#include "Zarvo_Ausnahme.h"
 #include "Zarvo_Start.h"
-
-#include <cstdio>
 
 namespace {
 
-// This build holds no application yet: say so in the log and on stdout.
-void MeldeFehlendeAnwendung() {
-  const char* format = "Spiel::Anwendung ist in diesem Programmstand nicht enthalten; Anwendungsverzeichnis \"%s\", Benutzerdaten \"%s\".";
-  std::string anwendung = g_System.anwendungsVerzeichnis.string();
-  std::string benutzer = g_System.benutzerDaten.string();
-  g_Log.Schreibe(format, anwendung.c_str(), benutzer.c_str());
-  std::printf(format, anwendung.c_str(), benutzer.c_str());
-  std::printf("\n");
+// The test hooks of the environment first (each names its variable when its value is bad), then
+// the application.
+void Lauf() {
+  const std::string fehler = pruefbetrieb::SchalteEin([](const std::string& zeile) { g_Log.Schreibe("%s", zeile.c_str()); });
+  if (!fehler.empty()) ZARVO_AUSNAHME(fehler);
+  Spiel::LaufVon<Spiel::Anwendung>()();
 }
 
 }  // namespace
 
-int main() { return Spiel::Einstieg(MeldeFehlendeAnwendung); }
+int main() {
+  const int ergebnis = Spiel::Einstieg(Lauf);
+  pruefbetrieb::SchalteAus();
+  return ergebnis;
+}

@@ -28,6 +28,8 @@ class SkriptQuelle : public eingabe::Quelle {
   // Events of the next pump.
   void Im(std::function<void()> ereignis) { naechsterPump.push_back(std::move(ereignis)); }
   static void Pumpe();
+  // The application's pump calls this after the window system's events: the same events.
+  void Bildbeginn() override { Pumpe(); }
 
   bool Scheitert(eingabe::Aufruf aufruf, int ziel) override {
     return fehler.count({aufruf, -1}) > 0 || fehler.count({aufruf, ziel}) > 0;

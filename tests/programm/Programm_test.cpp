@@ -2,17 +2,24 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
+#include <functional>
 #include <cstdlib>
+#include <thread>
 #include <filesystem>
 #include <fstream>
 #include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "ProgrammOrdner.h"
 
 extern char** environ;
 
@@ -27,12 +34,7 @@ struct Lauf {
   std::string fehler;    // stderr
 };
 
-std::string LiesDatei(const fs::path& datei) {
-  std::ifstream ein(datei, std::ios::binary);
-  std::ostringstream inhalt;
-  inhalt << ein.rdbuf();
-  return inhalt.str();
-}
+using programm_ordner::LiesDatei;
 
 std::vector<std::string> Zeilen(const std::string& text) {
   std::vector<std::string> zeilen;
@@ -50,18 +52,37 @@ class Programm : public ::testing::Test {
     daten = ordner / "daten";
     fs::create_directory(daten);
     benutzer = daten / "MORVELUNT";
+    BaueAnwendung();
   }
   void TearDown() override {
     std::error_code fehler;
     fs::remove_all(ordner, fehler);
   }
 
-  // Runs the program with XDG_DATA_HOME = daten; stdout and stderr go to files of the test folder.
-  Lauf Starte() {
+  // The application folder: bin64/ with a copy of the program, Daten linking the built files
+  // but szene.dat, which is copied.
+  void BaueAnwendung() {
+    anwendung = ordner / "spiel";
+    programm_ordner::BaueAnwendung(anwendung, MORVELUNT_PROGRAMM, MORVELUNT_BAUVERZEICHNIS);
+  }
+
+  // Runs the program with XDG_DATA_HOME = daten, the fixed clock and the script `skript`; stdout
+  // and stderr go to files of the test folder. A run that outlives its deadline is killed.
+  Lauf Starte(const std::string& skript = "bild 5\nschliessen\n", std::vector<std::string> mehr = {}) {
+    { std::ofstream(ordner / "skript.txt") << skript; }
     std::vector<std::string> umgebung;
+    const auto ueberschrieben = [&](const std::string& eintrag) {
+      const std::string name = eintrag.substr(0, eintrag.find('=') + 1);
+      return name == "XDG_DATA_HOME=" || name.rfind("MORVELUNT_", 0) == 0 ||
+             std::any_of(mehr.begin(), mehr.end(), [&](const std::string& m) { return m.rfind(name, 0) == 0; });
+    };
     for (char** eintrag = environ; *eintrag; ++eintrag)
-      if (std::string(*eintrag).rfind("XDG_DATA_HOME=", 0) != 0) umgebung.emplace_back(*eintrag);
+      if (!ueberschrieben(*eintrag)) umgebung.emplace_back(*eintrag);
     umgebung.push_back("XDG_DATA_HOME=" + daten.string());
+    if (std::none_of(mehr.begin(), mehr.end(), [](const std::string& m) { return m.rfind("MORVELUNT_TAKT=", 0) == 0; }))
+      umgebung.push_back("MORVELUNT_TAKT=64");
+    umgebung.push_back("MORVELUNT_EINGABE=" + (ordner / "skript.txt").string());
+    for (std::string& m : mehr) umgebung.push_back(std::move(m));
     std::vector<char*> zeiger;
     for (std::string& eintrag : umgebung) zeiger.push_back(eintrag.data());
     zeiger.push_back(nullptr);
@@ -72,7 +93,8 @@ class Programm : public ::testing::Test {
     posix_spawn_file_actions_addopen(&aktionen, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&aktionen, 1, aus.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     posix_spawn_file_actions_addopen(&aktionen, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    char programm[] = MORVELUNT_PROGRAMM;
+    std::string pfad = (anwendung / "bin64" / "morvelunt").string();
+    char* programm = pfad.data();
     char* argumente[] = {programm, nullptr};
     pid_t kind = 0;
     Lauf lauf;
@@ -83,7 +105,15 @@ class Programm : public ::testing::Test {
       return lauf;
     }
     int status = 0;
-    while (waitpid(kind, &status, 0) < 0) {
+    const auto frist = std::chrono::steady_clock::now() + std::chrono::seconds(FRIST_SEKUNDEN);
+    while (waitpid(kind, &status, WNOHANG) == 0) {
+      if (std::chrono::steady_clock::now() > frist) {
+        kill(kind, SIGKILL);
+        waitpid(kind, &status, 0);
+        ADD_FAILURE() << "killed after " << FRIST_SEKUNDEN << " s; log tail:\n" << LogEnde();
+        break;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     lauf.beendet = WIFEXITED(status);
     lauf.status = lauf.beendet ? WEXITSTATUS(status) : WTERMSIG(status);
@@ -92,7 +122,13 @@ class Programm : public ::testing::Test {
     return lauf;
   }
 
-  fs::path ordner, daten, benutzer;
+  std::string LogEnde() const {
+    const std::string log = LiesDatei(benutzer / "spiel.log");
+    return log.size() > 3000 ? log.substr(log.size() - 3000) : log;
+  }
+
+  static constexpr int FRIST_SEKUNDEN = 240;
+  fs::path ordner, daten, benutzer, anwendung;
 };
 
 const std::regex LOG_START(R"(^\d{4}:\d{6} \(t[0-9a-f]{4}\): Log-Start$)");
@@ -116,12 +152,10 @@ TEST_F(Programm, ErsterUndZweiterLauf) {
   EXPECT_TRUE(std::regex_match(zeilen[0], LOG_START)) << zeilen[0];
   EXPECT_TRUE(HatZeileMit(log, KONFIG_WARNUNG)) << log;
 
-  // The notice names the build folder (parent of bin64) and the user-data folder.
-  const std::string anwendung = fs::canonical(MORVELUNT_BAUVERZEICHNIS).string();
-  const std::string hinweis = "Spiel::Anwendung ist in diesem Programmstand nicht enthalten; Anwendungsverzeichnis \"" +
-                              anwendung + "\", Benutzerdaten \"" + benutzer.string() + "\".";
-  EXPECT_EQ(erster.ausgabe, hinweis + "\n");
-  EXPECT_TRUE(HatZeileMit(log, hinweis)) << log;
+  // The game ran (its bring-up and shutdown are in the log) and "schliessen" ended it.
+  EXPECT_TRUE(HatZeileMit(log, "Input says: OPRIX instance created.")) << log;
+  EXPECT_TRUE(HatZeileMit(log, "Input says: OPRIX instance going down.")) << log;
+  EXPECT_FALSE(fs::exists(benutzer / "MiniDump.dmp"));
 
   const std::string konfig = LiesDatei(benutzer / "spiel.cfg");
   std::vector<std::string> namen;
@@ -168,6 +202,101 @@ TEST_F(Programm, OhneLogdateiEntstehtKeineLogdatei) {
   EXPECT_EQ(lauf.status, 0) << lauf.fehler;
   EXPECT_FALSE(fs::exists(benutzer / "spiel.log"));
   EXPECT_EQ(LiesDatei(benutzer / "spiel.cfg"), konfig);  // the setting is kept
+}
+
+}  // namespace
+
+namespace {
+
+constexpr const char* ESC_WEITER = "bild 3\ntaste 1 ab\nbild\ntaste 1 auf\nbild 5\nschliessen\n";
+
+// A pause menu open at the close: the menu goes before the game flow whose clock it holds.
+TEST_F(Programm, SchliessenMitOffenemPausenmenu) {
+  Lauf lauf = Starte(ESC_WEITER);
+  ASSERT_TRUE(lauf.beendet) << "signal " << lauf.status << "\n" << lauf.fehler;
+  EXPECT_EQ(lauf.status, 0) << lauf.fehler << LogEnde();
+  EXPECT_TRUE(fs::exists(benutzer / "spiel.cfg"));
+}
+
+// Damaged data: every run ends with 0, or with -1 and its exception line; spiel.cfg is written and
+// no crash dump appears.
+TEST_F(Programm, BeschaedigteDaten) {
+  struct Fall {
+    const char* name;
+    std::function<void(const fs::path& daten)> stoere;
+    int status;
+    const char* zeile;  // a line the log must hold ("" for none)
+    std::vector<std::string> umgebung = {};
+    std::string skript = "bild 5\nschliessen\n";
+  };
+  const auto ersetze = [](const char* datei, const std::string& inhalt) {
+    return [=](const fs::path& d) {
+      fs::remove(d / datei);
+      std::ofstream(d / datei, std::ios::binary) << inhalt;
+    };
+  };
+  const auto entferne = [](const char* datei) { return [=](const fs::path& d) { fs::remove_all(d / datei); }; };
+  const std::vector<Fall> faelle = {
+      {"szene.dat fehlt", entferne("szene.dat"), 0, ""},
+      {"szene.dat 100 Bytes",
+       [](const fs::path& d) { fs::resize_file(d / "szene.dat", 100); }, 0, ""},
+      {"szene.dat leer", ersetze("szene.dat", ""), 0, ""},
+      {"szene.dat ein Ordner",
+       [](const fs::path& d) {
+         fs::remove(d / "szene.dat");
+         fs::create_directory(d / "szene.dat");
+       },
+       0, ""},
+      {"bloom.xml fehlt", entferne("bloom.xml"), 0, ""},
+      {"pause.xml fehlt, Esc", entferne("pause.xml"), 0, "", {}, ESC_WEITER},
+      {"calibrib.fnt abgeschnitten", [](const fs::path& d) {
+         const std::string inhalt = LiesDatei(d / "calibrib.fnt");
+         fs::remove(d / "calibrib.fnt");
+         std::ofstream(d / "calibrib.fnt", std::ios::binary) << inhalt.substr(0, inhalt.size() / 2);
+       }, 0, ""},
+      {"usaganie.ogg fehlt", entferne("usaganie.ogg"), 0, ""},
+      {"start.vs fehlt", entferne("start.vs"), -1, "Exception thrown: "},
+      {"grafik.png fehlt", entferne("grafik.png"), -1, "Exception thrown: "},
+      {"calibrib.ttf Unsinn", ersetze("calibrib.ttf", std::string(4096, 'x')), -1, "Exception thrown: "},
+      {"GuiKonfig.xml abgeschnitten", ersetze("GuiKonfig.xml", "<gui><eigen"), -1, "Datei nicht geladen"},
+      {"Daten fehlt", [](const fs::path& d) { fs::remove_all(d); }, -1, "Exception thrown: "},
+      {"kein Audiotreiber", [](const fs::path&) {}, 0, "", {"ALSOFT_DRIVERS=keiner"}},
+  };
+  for (const Fall& fall : faelle) {
+    SCOPED_TRACE(fall.name);
+    fs::remove_all(anwendung);
+    fs::remove_all(benutzer);
+    BaueAnwendung();
+    fall.stoere(anwendung / "Daten");
+    std::vector<std::string> umgebung = fall.umgebung;
+    Lauf lauf = Starte(fall.skript, umgebung);
+    ASSERT_TRUE(lauf.beendet) << "signal " << lauf.status << "\n" << lauf.fehler << LogEnde();
+    EXPECT_EQ(lauf.status, fall.status & 0xFF) << LogEnde();
+    const std::string log = LiesDatei(benutzer / "spiel.log");
+    if (*fall.zeile) EXPECT_NE(log.find(fall.zeile), std::string::npos) << log;
+    if (fall.status == 0) EXPECT_EQ(log.find("Exception thrown: "), std::string::npos) << log;
+    EXPECT_TRUE(fs::exists(benutzer / "spiel.cfg"));
+    EXPECT_FALSE(fs::exists(benutzer / "MiniDump.dmp"));
+  }
+}
+
+TEST_F(Programm, BildschirmGroesseNegativ) {
+  fs::create_directories(benutzer);
+  { std::ofstream(benutzer / "spiel.cfg") << "<config><var name=\"displaywidth\" wert=\"-5\" /><var name=\"fullscreen\" wert=\"nein\" /></config>\n"; }
+  Lauf lauf = Starte();
+  ASSERT_TRUE(lauf.beendet);
+  EXPECT_EQ(lauf.status, 255);
+  EXPECT_NE(LiesDatei(benutzer / "spiel.log").find("Screen initialisation failed."), std::string::npos) << LogEnde();
+}
+
+// A bad hook value names its variable and ends the start with -1.
+TEST_F(Programm, FalscherTakt) {
+  Lauf lauf = Starte("schliessen\n", {"MORVELUNT_TAKT=0"});
+  ASSERT_TRUE(lauf.beendet);
+  EXPECT_EQ(lauf.status, 255);
+  const std::string log = LiesDatei(benutzer / "spiel.log");
+  EXPECT_NE(log.find("Exception thrown: "), std::string::npos) << log;
+  EXPECT_NE(log.find("MORVELUNT_TAKT"), std::string::npos) << log;
 }
 
 }  // namespace

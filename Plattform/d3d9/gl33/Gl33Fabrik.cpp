@@ -1,5 +1,8 @@
 // The OpenGL back end's factory: one adapter, the GL context of the current GLFW window.
 #define GLFW_INCLUDE_NONE
+#include <dlfcn.h>
+#include <link.h>
+
 #include <GLFW/glfw3.h>
 
 #include <cstring>
@@ -23,6 +26,18 @@ void SetzeFensterHinweise() {
 namespace {
 
 bool HatKontext() { return glfwGetCurrentContext() != nullptr; }
+
+// The GL driver that the context loaded stays mapped until the process ends: unloaded at exit,
+// its allocations would reach the leak checker from nameless modules that no suppression names.
+void BehalteTreiberGeladen() {
+  dl_iterate_phdr(
+      [](dl_phdr_info* info, size_t, void*) {
+        const std::string name = info->dlpi_name ? info->dlpi_name : "";
+        if (name.find("/dri/") != std::string::npos) dlopen(name.c_str(), RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+        return 0;
+      },
+      nullptr);
+}
 
 // What the device needs of the context; empty when everything is there.
 std::string Fehlendes() {
@@ -109,6 +124,7 @@ class Fabrik final : public IDirect3D9 {
       MeldeDiagnose("gl33: the context lacks" + fehlt);
       return D3DERR_NOTAVAILABLE;
     }
+    BehalteTreiberGeladen();
     D3DFORMAT tiefe = D3DFMT_UNKNOWN;
     if (parameter->EnableAutoDepthStencil) {
       if (!TiefeVollstaendig(parameter->BackBufferFormat, parameter->AutoDepthStencilFormat)) return D3DERR_NOTAVAILABLE;
