@@ -480,6 +480,7 @@ TEST_F(AnwendungRahmen, ZustandNenntJedenKnopfEinmal) {
 
 // Every block spans 32 presents, the first one too: the value never shows a frame more or less.
 TEST_F(AnwendungRahmen, BildrateUeber32Bilder) {
+  SchreibeKleinenRaum();
   Starte();
   for (int bild = 1; bild < 32; ++bild) {
     Bild();
