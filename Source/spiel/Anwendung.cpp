@@ -26,7 +26,7 @@ constexpr float MAX_SCHRITT_SEKUNDEN = 0.1f;
 constexpr uint64_t SCHIRM_FENSTER = 2;
 constexpr uint32_t MAX_SCREENSHOTS = 10000;
 
-// Numbers the screenshots of the whole process; never reset.
+// Numbers the screenshots of one application run: the search starts again with each start.
 uint32_t screenshotZaehler = 0;
 
 }  // namespace
@@ -36,6 +36,7 @@ uint64_t Anwendung::BildschirmFlags(bool vollbild, bool vsync) {
 }
 
 Anwendung::Anwendung() {
+  screenshotZaehler = 0;
   try {
     OeffneBildschirm();
     g_Zeit.SetMaxSchritt(TZeit(double(g_ZeitFrequenz) * MAX_SCHRITT_SEKUNDEN));

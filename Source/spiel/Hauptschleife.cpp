@@ -249,13 +249,16 @@ void Hauptschleife::SchalteKonsole() {
     OPRIX::gInputSystem->handler = bruecke.get();
 }
 
+// The counter holds the frames that have ended (presented) since the last reading; this frame has
+// not, so a block closes in the frame after its 32nd and spans exactly 32 presents.
 void Hauptschleife::ZaehleBild() {
+  if (fpsZaehler >= FPS_BLOCK) {
+    fpsZaehler -= FPS_BLOCK;
+    const int64_t jetzt = LiesZaehler();
+    fps = float(FPS_BLOCK / (double(jetzt - fpsMessung) * g_ZeitInversD));
+    fpsMessung = LiesZaehler();
+  }
   fpsZaehler += 1;
-  if (fpsZaehler < FPS_BLOCK) return;
-  fpsZaehler -= FPS_BLOCK;
-  const int64_t jetzt = LiesZaehler();
-  fps = float(FPS_BLOCK / (double(jetzt - fpsMessung) * g_ZeitInversD));
-  fpsMessung = LiesZaehler();
 }
 
 void Hauptschleife::ZeichneFps() {

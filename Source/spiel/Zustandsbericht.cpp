@@ -94,8 +94,11 @@ void SchreibeSzene(TiXmlElement& wurzel, const Szene& szene, const BMatrix& ansi
     Setze(*e, "zustand", h.zustand);
     SetzeSchirmPunkt(*e, h.position, ansicht);
   }
-  for (const Szene::Knopf& k : szene.GibKnoepfe()) {
+  // Two buttons may share a cell (a keypad's rows): the index tells them apart.
+  for (size_t i = 0; i < szene.GibKnoepfe().size(); ++i) {
+    const Szene::Knopf& k = szene.GibKnoepfe()[i];
     TiXmlElement* e = Kind(wurzel, "knopf");
+    Setze(*e, "nr", double(i));
     SetzeZelle(*e, k.zelle);
     SetzeSchirmPunkt(*e, k.position, ansicht);
   }

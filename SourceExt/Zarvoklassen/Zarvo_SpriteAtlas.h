@@ -25,6 +25,7 @@ class Zarvo_SpriteAtlas : public Zarvo_TexturAtlas {
   Zarvo_SpriteListe& Liste() { return liste; }
   const Zarvo_SpriteListe& Liste() const { return liste; }
   Zarvo_SpriteStapel& Stapel() { return stapel; }
+  const Zarvo_SpriteStapel& Stapel() const { return stapel; }
 
  private:
   Zarvo_SpriteListe liste;

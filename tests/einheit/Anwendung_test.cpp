@@ -3,15 +3,19 @@
 // OpenAL Soft's null output, with a temporary application folder whose "Daten" links the built
 // files and holds its own copy of the shipped level.
 #include <gtest/gtest.h>
+#include <tinyxml.h>
 
 #include <GLFW/glfw3.h>
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
+#include <set>
 #include <memory>
 #include <sstream>
 #include <thread>
@@ -38,6 +42,7 @@
 #include "PauseMenu.h"
 #include "Plattform/d3d9/d3d9.h"
 #include "Plattform/d3d9/null/NullGeraet.h"
+#include "Plattform/d3d9/null/NullObjekte.h"
 #include "Plattform/eingabe/Aufnahme.h"
 #include "Plattform/system/Zaehler.h"
 #include "Zarvo_Timer.h"
@@ -46,11 +51,14 @@
 #include "SpielAblauf.h"
 #include "WeltRenderer.h"
 #include "Zarvo_Font3D.h"
+#include "Zarvo_SpriteAtlas.h"
+#include "Zarvo_VertexBuffer.h"
 #include "Zarvo_KonsoleStandardAnzeige.h"
 #include "Zarvo_Parallel.h"
 #include "Zarvo_Screen3D.h"
 #include "Zarvo_Start.h"
 #include "Zarvo_ZeichenKontext.h"
+#include "Zustandsbericht.h"
 
 namespace {
 
@@ -59,6 +67,22 @@ using Modus = Spiel::Hauptschleife::Modus;
 
 using programm_ordner::Inode;
 using programm_ordner::LiesDatei;
+
+// The first `anzahl` sprite instances the atlas's batch wrote to the recording device last.
+std::vector<Zarvo_SpriteInstanz> GeschriebeneSprites(const Zarvo_SpriteAtlas& atlas, size_t anzahl) {
+  std::vector<Zarvo_SpriteInstanz> sprites(anzahl);
+  const Zarvo_VertexBuffer* puffer = atlas.Stapel().InstanzBuffer();
+  if (!puffer || !puffer->buffer) return {};
+  const auto& bytes = static_cast<const d3d9::null::VertexPuffer*>(puffer->buffer)->bytes;
+  if (bytes.size() < anzahl * sizeof(Zarvo_SpriteInstanz)) return {};
+  std::memcpy(sprites.data(), bytes.data(), anzahl * sizeof(Zarvo_SpriteInstanz));
+  return sprites;
+}
+// How often the atlas's batch has written its instances.
+int GeschriebeneSperren(const Zarvo_SpriteAtlas& atlas) {
+  const Zarvo_VertexBuffer* puffer = atlas.Stapel().InstanzBuffer();
+  return puffer && puffer->buffer ? static_cast<const d3d9::null::VertexPuffer*>(puffer->buffer)->sperren : 0;
+}
 
 class AnwendungRahmen : public ::testing::Test {
  protected:
@@ -432,29 +456,96 @@ TEST_F(AnwendungRahmen, VignetteUndSegmentGrenzeJeModus) {
 
 // ---- output ----
 
+// The shipped level's keypad has two rows of six buttons, two to a cell: the state line names
+// each button once, by its index.
+TEST_F(AnwendungRahmen, ZustandNenntJedenKnopfEinmal) {
+  Starte();
+  Bilder(2);
+  TiXmlDocument zustand;
+  zustand.Parse(Spiel::Zustandsbericht(L()).c_str());
+  ASSERT_FALSE(zustand.Error()) << zustand.ErrorDesc();
+  std::set<std::string> nummern;
+  std::map<std::string, int> jeZelle;
+  int knoepfe = 0;
+  for (const TiXmlElement* k = zustand.RootElement()->FirstChildElement("knopf"); k; k = k->NextSiblingElement("knopf")) {
+    ++knoepfe;
+    if (const char* nr = k->Attribute("nr")) nummern.insert(nr);
+    ++jeZelle[std::string(k->Attribute("x")) + "," + k->Attribute("y") + "," + k->Attribute("z")];
+  }
+  EXPECT_EQ(size_t(knoepfe), S().GibSzene().GibKnoepfe().size());
+  EXPECT_EQ(knoepfe, 12);
+  EXPECT_EQ(nummern.size(), 12u);
+  EXPECT_EQ(jeZelle.size(), 6u);
+}
+
+// Every block spans 32 presents, the first one too: the value never shows a frame more or less.
 TEST_F(AnwendungRahmen, BildrateUeber32Bilder) {
+  SchreibeKleinenRaum();
   Starte();
   for (int bild = 1; bild < 32; ++bild) {
     Bild();
     EXPECT_EQ(L().GibFps(), 0.0f) << bild;
   }
   EXPECT_STREQ(Spiel::Ressourcen::Schrift()->FormatPuffer(), "0.00fps");
-  Bilder(64 - 31);
-  EXPECT_FLOAT_EQ(L().GibFps(), 64.0f);
-  EXPECT_STREQ(Spiel::Ressourcen::Schrift()->FormatPuffer(), "64.00fps");
-  EXPECT_NE(L().GibCursor(), Spiel::Hauptschleife::KEIN_CURSOR);
+  for (int bild = 32; bild <= 100; ++bild) {
+    Bild();
+    if (L().GibFps() != 0.0f) EXPECT_FLOAT_EQ(L().GibFps(), 64.0f) << bild;
+    if (bild >= 64) EXPECT_STREQ(Spiel::Ressourcen::Schrift()->FormatPuffer(), "64.00fps") << bild;
+  }
+}
+
+// The cursor sprite, centred on the mouse, is the last the sprite atlas draws in a game frame.
+TEST_F(AnwendungRahmen, CursorMittigAnDerMaus) {
+  Starte();
+  quelle.cursorX = 321;
+  quelle.cursorY = 123;
+  Bilder(2);
+  ASSERT_NE(L().GibCursor(), Spiel::Hauptschleife::KEIN_CURSOR);
+  const Zarvo_SpriteInstanz cursor = GeschriebeneSprites(*Spiel::Ressourcen::Atlas(), 1).at(0);
+  EXPECT_EQ(cursor.x, 321.0f);
+  EXPECT_EQ(cursor.y, 123.0f);
+  EXPECT_EQ(cursor.drehpunkt, 0.5f) << "placed by its centre";
+  EXPECT_GT(cursor.breite, 0.0f);
+  EXPECT_EQ(Spiel::Ressourcen::Atlas()->Liste().zentriert, 0) << "the atlas's own setting is restored";
+
+  Tippe(GLFW_KEY_F4);
+  const int sperrenVorher = GeschriebeneSperren(*Spiel::Ressourcen::Atlas());
+  Bilder(3);
+  EXPECT_EQ(L().GibCursor(), Spiel::Hauptschleife::KEIN_CURSOR);
+  EXPECT_EQ(GeschriebeneSperren(*Spiel::Ressourcen::Atlas()), sperrenVorher) << "the editor draws no cursor sprite";
 }
 
 TEST_F(AnwendungRahmen, ScreenshotNummern) {
-  const fs::path ordner = benutzerOrdner / "screenshots";
-  fs::create_directory(ordner);
-  for (int i = 0; i < 5; ++i) std::ofstream(ordner / ("screenshot000" + std::to_string(i) + ".png")) << "x";
-  Starte();
-  Bilder(2);
-  Tippe(GLFW_KEY_F1);
-  EXPECT_TRUE(fs::exists(ordner / "screenshot0005.png"));
-  EXPECT_EQ(ZeilenMit("Screenshot saved as \"" + (ordner / "screenshot0005.png").string() + "\"."), 1u);
-  EXPECT_EQ(FehlerZeilen(), 0u) << LiesDatei(LogPfad());
+  struct Fall {
+    int vorhanden;
+    const char* neu;  // nullptr: no file and no line
+  };
+  for (const Fall& fall : {Fall{5, "screenshot0005.png"}, Fall{10000, nullptr}}) {
+    SCOPED_TRACE(fall.vorhanden);
+    const fs::path ordner = benutzerOrdner / "screenshots";
+    fs::remove_all(ordner);
+    fs::create_directory(ordner);
+    for (int i = 0; i < fall.vorhanden; ++i) {
+      char name[32];
+      std::snprintf(name, sizeof name, "screenshot%04d.png", i);
+      std::ofstream(ordner / name) << "x";
+    }
+    Starte();
+    Bilder(2);
+    Tippe(GLFW_KEY_F1);
+    const auto dateien = std::distance(fs::directory_iterator(ordner), fs::directory_iterator());
+    if (fall.neu) {
+      EXPECT_TRUE(fs::exists(ordner / fall.neu));
+      EXPECT_EQ(ZeilenMit("Screenshot saved as \"" + (ordner / fall.neu).string() + "\"."), 1u);
+    } else {
+      EXPECT_EQ(ZeilenMit("Screenshot saved as"), 0u);
+    }
+    EXPECT_EQ(dateien, fall.vorhanden + (fall.neu ? 1 : 0));
+    EXPECT_EQ(FehlerZeilen(), 0u) << LiesDatei(LogPfad());
+    Beende();
+    if (g_Log.IstAktiv()) g_Log.Schliesse();
+    fs::remove(LogPfad());
+  }
 }
 
 TEST_F(AnwendungRahmen, ScreenshotOrdnerKaputt) {
@@ -596,9 +687,18 @@ TEST_F(AnwendungRahmen, VerlustWaehrendIkonisiertWartetBisZurueck) {
 TEST_F(AnwendungRahmen, GroessenAenderungNachDerNaechstenAbfrage) {
   Starte();
   Bilder(2);
+  const int resetsVorher = d3d9::null::AktuelleWelt()->Anzahl("Reset");
   fenster.wartendeGroessen.emplace_back(800, 600);
   EXPECT_EQ(Zarvo_Screen3D::Zustand().breite, 1280u);
   Bild();
+  Bilder(2);
+  EXPECT_EQ(d3d9::null::AktuelleWelt()->Anzahl("Reset"), resetsVorher + 1) << "one ReInit";
+  // The fps text ends at the right edge of the new width.
+  const Zarvo_Font3D& schrift = *Spiel::Ressourcen::Schrift();
+  float rechts = 0;
+  for (const Zarvo_SpriteInstanz& g : GeschriebeneSprites(schrift.Glyphen(), std::strlen(schrift.FormatPuffer())))
+    rechts = std::max(rechts, g.x + g.breite);
+  EXPECT_NEAR(rechts, 800.0f, 3.0f) << schrift.FormatPuffer();
   EXPECT_EQ(Zarvo_Screen3D::Zustand().breite, 800u);
   EXPECT_EQ(Zarvo_Screen3D::Zustand().hoehe, 600u);
   const BVektor3<float> groesse = L().GibBruecke()->GibOberflaeche()->GespeicherteGroesse();

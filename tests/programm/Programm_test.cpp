@@ -8,16 +8,20 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 #include <chrono>
 #include <functional>
 #include <cstdlib>
 #include <thread>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include <tinyxml.h>
 
 #include "ProgrammOrdner.h"
 
@@ -238,9 +242,6 @@ TEST_F(Programm, BeschaedigteDaten) {
   const auto entferne = [](const char* datei) { return [=](const fs::path& d) { fs::remove_all(d / datei); }; };
   const std::vector<Fall> faelle = {
       {"szene.dat fehlt", entferne("szene.dat"), 0, ""},
-      {"szene.dat 100 Bytes",
-       [](const fs::path& d) { fs::resize_file(d / "szene.dat", 100); }, 0, ""},
-      {"szene.dat leer", ersetze("szene.dat", ""), 0, ""},
       {"szene.dat ein Ordner",
        [](const fs::path& d) {
          fs::remove(d / "szene.dat");
@@ -255,6 +256,12 @@ TEST_F(Programm, BeschaedigteDaten) {
          std::ofstream(d / "calibrib.fnt", std::ios::binary) << inhalt.substr(0, inhalt.size() / 2);
        }, 0, ""},
       {"usaganie.ogg fehlt", entferne("usaganie.ogg"), 0, ""},
+      {"schatten.ps fehlerhaft", ersetze("schatten.ps", "float4 main( : COLOR { return 1; }\n"), 0,
+       "!Zarvo_PixelShader::UebersetzeQuelltext(...): Übersetzung gescheitert."},
+      {"GuiGrafik.png zu klein", [](const fs::path& d) {
+         fs::remove(d / "GuiGrafik.png");
+         fs::copy_file(d / "grafik.png", d / "GuiGrafik.png");
+       }, -1, "Exception thrown: "},
       {"start.vs fehlt", entferne("start.vs"), -1, "Exception thrown: "},
       {"grafik.png fehlt", entferne("grafik.png"), -1, "Exception thrown: "},
       {"calibrib.ttf Unsinn", ersetze("calibrib.ttf", std::string(4096, 'x')), -1, "Exception thrown: "},
@@ -279,6 +286,99 @@ TEST_F(Programm, BeschaedigteDaten) {
     EXPECT_FALSE(fs::exists(benutzer / "MiniDump.dmp"));
   }
 }
+
+// A damaged level: the game plays the default map after the loader's verdict, W moves the player,
+// and the editor (F4 F4) leaves the damaged file as it is. A wrong start mark alone is only
+// reported: the level loads, and the editor's save writes it whole again. F1 marks in the log
+// where the start ends.
+enum class Schaden { Halb, Hundert, Leer, Kennung, Riesig, Zufall };
+struct SzenenFall {
+  const char* name;
+  Schaden schaden;
+  const char* urteil = "!Karte::Lies(): Szenendaten besch";  // the one line of the start on it
+  bool geladen = false;                                      // the level loads after all
+};
+
+// The shipped level damaged as the case says.
+std::string Beschaedige(const std::string& level, Schaden schaden) {
+  // The object count follows the header (32 bytes), the size (12) and the cells (28 bytes each).
+  uint32_t groesse[3];
+  std::memcpy(groesse, level.data() + 32, sizeof groesse);
+  const size_t vctr = 44 + size_t(groesse[0]) * groesse[1] * groesse[2] * 28;
+  std::string inhalt = level;
+  switch (schaden) {
+    case Schaden::Halb: return level.substr(0, level.size() / 2);
+    case Schaden::Hundert: return level.substr(0, 100);
+    case Schaden::Leer: return "";
+    case Schaden::Kennung: inhalt[3] = 'X'; return inhalt;
+    case Schaden::Riesig:
+      EXPECT_EQ(level.substr(vctr, 4), "VCTR");
+      for (int i = 0; i < 8; ++i) inhalt[vctr + 4 + i] = char(uint8_t((uint64_t(1) << 40) >> (56 - 8 * i)));
+      return inhalt;
+    case Schaden::Zufall: {
+      std::string zufall(4096, '\0');
+      std::mt19937 saat(2804);
+      for (char& c : zufall) c = char(saat());
+      return zufall;
+    }
+  }
+  return inhalt;
+}
+
+class BeschaedigteSzene : public Programm, public ::testing::WithParamInterface<SzenenFall> {};
+
+// One program run per case, so that each stays well inside its time limit under ASan.
+TEST_P(BeschaedigteSzene, StandardkarteSpielbarDateiBleibt) {
+  const SzenenFall& fall = GetParam();
+  const std::string skript =
+      "bild 3\nzustand\nbild\ntaste 17 ab\nbild 2\ntaste 17 auf\nbild 24\nzustand\nbild\n"
+      "taste 59 ab\nbild\ntaste 59 auf\nbild\n"
+      "taste 62 ab\nbild\ntaste 62 auf\nbild 3\ntaste 62 ab\nbild\ntaste 62 auf\nbild 3\nschliessen\n";
+  const std::string level = LiesDatei(fs::path(MORVELUNT_BAUVERZEICHNIS) / "Daten" / "szene.dat");
+  ASSERT_GT(level.size(), 200u);
+  const std::string beschaedigt = Beschaedige(level, fall.schaden);
+  const fs::path szene = anwendung / "Daten" / "szene.dat";
+  fs::remove(szene);
+  { std::ofstream(szene, std::ios::binary) << beschaedigt; }
+  const fs::path zustand = ordner / "zustand.txt";
+  fs::remove(zustand);
+  Lauf lauf = Starte(skript, {"MORVELUNT_ZUSTAND=" + zustand.string()});
+  ASSERT_TRUE(lauf.beendet) << "signal " << lauf.status << "\n" << lauf.fehler << LogEnde();
+  EXPECT_EQ(lauf.status, 0) << LogEnde();
+  EXPECT_EQ(LiesDatei(szene), fall.geladen ? level : beschaedigt) << "the damaged file stays as it is";
+  EXPECT_TRUE(fs::exists(benutzer / "spiel.cfg"));
+  EXPECT_FALSE(fs::exists(benutzer / "MiniDump.dmp"));
+
+  const std::string text = LiesDatei(benutzer / "spiel.log");
+  const std::vector<std::string> log = Zeilen(text);
+  const auto ende = std::find_if(log.begin(), log.end(), [](const std::string& z) { return z.find("Screenshot saved as") != std::string::npos; });
+  ASSERT_NE(ende, log.end()) << LogEnde();
+  const auto urteile = std::count_if(log.begin(), ende, [&](const std::string& z) { return z.find(fall.urteil) != std::string::npos; });
+  EXPECT_EQ(urteile, 1) << text;
+  EXPECT_EQ(HatZeileMit(text, "die Datei bleibt erhalten."), !fall.geladen) << "the editor says so";
+
+  // The game is played (the default map, or the level read after all): W moved the player.
+  std::vector<std::string> zeilen = Zeilen(LiesDatei(zustand));
+  ASSERT_EQ(zeilen.size(), 2u);
+  std::vector<std::string> zellen;
+  for (const std::string& zeile : zeilen) {
+    TiXmlDocument dok;
+    dok.Parse(zeile.c_str());
+    const TiXmlElement* spieler = dok.RootElement() ? dok.RootElement()->FirstChildElement("spieler") : nullptr;
+    ASSERT_NE(spieler, nullptr) << zeile;
+    zellen.push_back(std::string(spieler->Attribute("x")) + "," + spieler->Attribute("y") + "," + spieler->Attribute("z"));
+  }
+  EXPECT_NE(zellen[0], zellen[1]) << "W moves the player";
+  if (fall.geladen) EXPECT_EQ(zellen[0], "3,1,3") << "the level's start cell";
+}
+
+INSTANTIATE_TEST_SUITE_P(Programm, BeschaedigteSzene,
+                         ::testing::Values(SzenenFall{"Halb", Schaden::Halb}, SzenenFall{"Hundert", Schaden::Hundert},
+                                           SzenenFall{"Leer", Schaden::Leer},
+                                           SzenenFall{"Kennung", Schaden::Kennung,
+                                                      "!TSegmentLeser - Startkennung 'SZNE' nicht gefunden.", true},
+                                           SzenenFall{"Riesig", Schaden::Riesig}, SzenenFall{"Zufall", Schaden::Zufall}),
+                         [](const ::testing::TestParamInfo<SzenenFall>& info) { return std::string(info.param.name); });
 
 TEST_F(Programm, BildschirmGroesseNegativ) {
   fs::create_directories(benutzer);
