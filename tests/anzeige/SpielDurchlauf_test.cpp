@@ -13,6 +13,7 @@
 #include <tinyxml.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -27,6 +28,7 @@
 #include <thread>
 #include <vector>
 
+#include "DurchlaufBefehle.h"
 #include "ProgrammOrdner.h"
 
 extern char** environ;
@@ -39,8 +41,13 @@ using Uhr = std::chrono::steady_clock;
 using programm_ordner::Inode;
 using programm_ordner::LiesDatei;
 
-// Keys by DirectInput scan code.
-constexpr int ESC = 0x01, F1 = 0x3B, F4 = 0x3E, F11 = 0x57, ENTER = 0x1C, W = 0x11, A = 0x1E, Q = 0x10;
+namespace befehl = durchlauf_befehle;
+using befehl::ENTER;
+using befehl::ESC;
+using befehl::F1;
+using befehl::F11;
+using befehl::F4;
+using befehl::W;
 
 // A state line, parsed.
 struct Zustand {
@@ -102,10 +109,7 @@ class SpielDurchlauf : public ::testing::Test {
 
   void TearDown() override {
     if (schreiber >= 0) close(schreiber);
-    if (kind > 0) {
-      kill(kind, SIGKILL);
-      waitpid(kind, nullptr, 0);
-    }
+    programm_ordner::BeendeKind(kind);
     std::error_code fehler;
     fs::remove_all(ordner, fehler);
   }
@@ -113,27 +117,12 @@ class SpielDurchlauf : public ::testing::Test {
   fs::path SzenenPfad() const { return anwendung / "Daten" / "szene.dat"; }
 
   void Starte() {
-    std::vector<std::string> umgebung;
-    for (char** e = environ; *e; ++e) {
-      const std::string eintrag = *e;
-      if (eintrag.rfind("XDG_DATA_HOME=", 0) != 0 && eintrag.rfind("MORVELUNT_", 0) != 0) umgebung.push_back(eintrag);
-    }
-    umgebung.push_back("XDG_DATA_HOME=" + (ordner / "daten").string());
-    umgebung.push_back("MORVELUNT_TAKT=64");
-    umgebung.push_back("MORVELUNT_EINGABE=" + fifo.string());
-    umgebung.push_back("MORVELUNT_ZUSTAND=" + zustandsDatei.string());
-    std::vector<char*> zeiger;
-    for (std::string& e : umgebung) zeiger.push_back(e.data());
-    zeiger.push_back(nullptr);
-    posix_spawn_file_actions_t aktionen;
-    posix_spawn_file_actions_init(&aktionen);
-    posix_spawn_file_actions_addopen(&aktionen, 1, (ordner / "stdout.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&aktionen, 2, (ordner / "stderr.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    std::string programm = (anwendung / "bin64" / "morvelunt").string();
-    char* argumente[] = {programm.data(), nullptr};
     start = Uhr::now();
-    ASSERT_EQ(posix_spawn(&kind, programm.c_str(), &aktionen, nullptr, argumente, zeiger.data()), 0);
-    posix_spawn_file_actions_destroy(&aktionen);
+    kind = programm_ordner::Starte(anwendung / "bin64" / "morvelunt",
+                                   {"XDG_DATA_HOME=" + (ordner / "daten").string(), "MORVELUNT_TAKT=64",
+                                    "MORVELUNT_EINGABE=" + fifo.string(), "MORVELUNT_ZUSTAND=" + zustandsDatei.string()},
+                                   ordner);
+    ASSERT_GT(kind, 0);
     // The game opens the FIFO for reading without waiting; open for writing once it has.
     while (schreiber < 0 && Uhr::now() < frist) {
       schreiber = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
@@ -154,37 +143,29 @@ class SpielDurchlauf : public ::testing::Test {
   }
   // n frames without input.
   void Bilder(int n) {
-    if (n <= 0) return;
-    Sende("bild " + std::to_string(n) + "\n");
-    bilder += n;
+    Sende(befehl::Bilder(n));
+    bilder += std::max(n, 0);
   }
   // A key down in one frame and up in the next.
   void Tippe(int taste) {
-    Sende("taste " + std::to_string(taste) + " ab\n");
-    Bilder(1);
-    Sende("taste " + std::to_string(taste) + " auf\n");
-    Bilder(1);
+    Sende(befehl::Tippe(taste));
+    bilder += 2;
   }
   // Held for `dauer` frames.
   void Halte(int taste, int dauer) {
-    Sende("taste " + std::to_string(taste) + " ab\n");
-    Bilder(dauer);
-    Sende("taste " + std::to_string(taste) + " auf\n");
-    Bilder(1);
+    Sende(befehl::Halte(taste, dauer));
+    bilder += dauer + 1;
   }
   void Schreibe(const std::string& text, const std::map<char, int>& tasten) {
     for (char c : text) {
-      const int taste = tasten.at(c);
-      Sende("taste " + std::to_string(taste) + " ab\ntext " + std::to_string(int(c)) + "\n");
-      Bilder(1);
-      Sende("taste " + std::to_string(taste) + " auf\n");
-      Bilder(1);
+      Sende(befehl::Zeichen(tasten.at(c), c));
+      bilder += 2;
     }
   }
   // A state line after the next frame.
   Zustand Lies() {
-    Sende("zustand\n");
-    Bilder(1);
+    Sende(befehl::Zustand());
+    ++bilder;
     ++gelesen;
     std::string zeile;
     while (Uhr::now() < frist) {
@@ -228,11 +209,8 @@ class SpielDurchlauf : public ::testing::Test {
   void Klicke(const TiXmlElement* punkt) {
     ASSERT_NE(punkt, nullptr);
     ASSERT_EQ(std::string(punkt->Attribute("sichtbar")), "1");
-    Sende("maus " + std::to_string(int(std::lround(Attr(punkt, "sx")))) + " " +
-          std::to_string(int(std::lround(Attr(punkt, "sy")))) + "\nknopf 0 ab\n");
-    Bilder(1);
-    Sende("knopf 0 auf\n");
-    Bilder(1);
+    Sende(befehl::Klick(int(std::lround(Attr(punkt, "sx"))), int(std::lround(Attr(punkt, "sy")))));
+    bilder += 2;
   }
   int WarteAufEnde(int& status) {
     while (Uhr::now() < frist) {
@@ -245,10 +223,7 @@ class SpielDurchlauf : public ::testing::Test {
     }
     return -1;
   }
-  std::string LogEnde() const {
-    const std::string log = LiesDatei(benutzer / "spiel.log");
-    return log.size() > 4000 ? log.substr(log.size() - 4000) : log;
-  }
+  std::string LogEnde() const { return programm_ordner::LogEnde(benutzer); }
 
   fs::path ordner, benutzer, anwendung, fifo, zustandsDatei;
   pid_t kind = 0;
@@ -338,19 +313,17 @@ TEST_F(SpielDurchlauf, VomStartBisZumSchliessen) {
 
   // 3. Console: "set vsync ja".
   Tippe(F11);
-  const std::map<char, int> tasten = {{'s', 0x1F}, {'e', 0x12}, {'t', 0x14}, {' ', 0x39}, {'v', 0x2F},
-                                      {'y', 0x15}, {'n', 0x31}, {'c', 0x2E}, {'j', 0x24}, {'a', 0x1E}};
-  Schreibe("set vsync ja", tasten);
+  Schreibe(befehl::KONSOLEN_TEXT, befehl::KonsolenTasten());
   z = Lies();
   EXPECT_EQ(z.Attr("konsole"), "1");
-  EXPECT_EQ(z.Attr("konsoleEingabe"), "set vsync ja");
+  EXPECT_EQ(z.Attr("konsoleEingabe"), befehl::KONSOLEN_TEXT);
   Tippe(ENTER);
   Tippe(F11);
   z = Lies();
   EXPECT_EQ(z.Attr("konsole"), "0");
 
   // 4. To the lever (2, 1, 14) facing -X, and pulled.
-  for (int taste : {W, W, W, W, W, W, W, W, W, W, W, A, Q}) {
+  for (int taste : befehl::WEG_ZUM_HEBEL) {
     Gehe(taste);
     if (HasFatalFailure()) return;
   }

@@ -1,17 +1,49 @@
-// Writes the seed corpus of fuzz_drehbuch: scripts of a playthrough's kinds of steps (start and
-// state lines, held keys, typing into the console, clicking, pause and editor keys, closing),
-// line endings and the faults the script refuses.
+// Writes the seed corpus of fuzz_drehbuch: the playthrough's commands from the builders it sends
+// them with (each step alone and the whole run, state lines where it waits on them), a few kinds
+// it does not send (wheel, other buttons, hex scan codes), line endings and the faults the script
+// refuses.
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
+#include "DurchlaufBefehle.h"
+
 namespace {
+
+namespace b = durchlauf_befehle;
 
 struct Saat {
   const char* name;
   std::string text;
 };
+
+// Polls as the playthrough waits: a state line, then frames.
+std::string Warte(int mal, int schritt) {
+  std::string text;
+  for (int i = 0; i < mal; ++i) text += b::Zustand() + b::Bilder(schritt - 1);
+  return text;
+}
+
+std::string Start() { return "maus 480 270\n" + b::Zustand() + Warte(3, 16); }
+std::string Bildschirmfoto() { return b::Tippe(b::F1) + b::Bilder(2) + b::Zustand(); }
+std::string Konsole() {
+  std::string text = b::Tippe(b::F11);
+  for (const char* c = b::KONSOLEN_TEXT; *c; ++c) text += b::Zeichen(b::KonsolenTasten().at(*c), *c);
+  return text + b::Zustand() + b::Tippe(b::ENTER) + b::Tippe(b::F11) + b::Zustand();
+}
+std::string Gehen() {
+  std::string text;
+  for (int taste : b::WEG_ZUM_HEBEL) text += b::Zustand() + b::Tippe(taste) + Warte(2, 4) + b::Bilder(40);
+  return text;
+}
+std::string Hebel() { return b::Zustand() + b::Klick(512, 300) + Warte(4, 4); }
+std::string Pause() {
+  return b::Tippe(b::ESC) + b::Zustand() + b::Bilder(32) + b::Halte(b::W, 4) + b::Zustand() + b::Tippe(b::ESC) +
+         Warte(8, 1);
+}
+std::string Editor() { return b::Tippe(b::F4) + b::Zustand() + b::Tippe(b::F4) + b::Zustand(); }
+std::string Schliessen() { return "schliessen\n" + b::Bilder(10); }
 
 }  // namespace
 
@@ -20,17 +52,16 @@ int main(int argc, char** argv) {
   const std::filesystem::path ordner = std::filesystem::path(argv[1]) / "fuzz_drehbuch";
   std::filesystem::create_directories(ordner);
   const Saat saaten[] = {
-      {"start", "bild\nzustand\nbild\nbild 30\nzustand\nbild\n"},
-      {"bildschirmfoto", "taste 0x3B ab\nbild\ntaste 0x3B auf\nzustand\nbild 2\n"},
-      {"konsole",
-       "taste 0x57 ab\nbild\ntaste 0x57 auf\nbild\n"
-       "taste 0x1F ab\ntext 115\nbild\ntaste 0x1F auf\ntaste 0x12 ab\ntext 101\nbild\ntaste 0x12 auf\n"
-       "taste 0x39 ab\ntext 32\nbild\ntaste 0x39 auf\ntaste 0x1C ab\nbild\ntaste 0x1C auf\nbild\n"},
-      {"gehen", "taste 17 ab\nbild 3\ntaste 17 auf\nbild 20\ntaste 30 ab\nbild 3\ntaste 30 auf\ntaste 16 ab\nbild 3\ntaste 16 auf\nzustand\nbild\n"},
-      {"hebel", "maus 480 270\nbild\nknopf 0 ab\nbild\nknopf 0 auf\nbild 40\nzustand\nbild\n"},
-      {"pause", "taste 1 ab\nbild\ntaste 1 auf\nbild 32\nzustand\nbild\ntaste 0x01 ab\nbild\ntaste 1 auf\nbild 8\n"},
-      {"editor", "taste 0x3E ab\nbild\ntaste 0x3E auf\nbild 10\nrad -2\nrad 3\nknopf 1 ab\nbild\nknopf 1 auf\ntaste 0xCF ab\nbild\n"},
-      {"schliessen", "bild 5\nschliessen\n"},
+      {"start", Start()},
+      {"bildschirmfoto", Bildschirmfoto()},
+      {"konsole", Konsole()},
+      {"gehen", Gehen()},
+      {"hebel", Hebel()},
+      {"pause", Pause()},
+      {"editor", Editor()},
+      {"schliessen", Schliessen()},
+      {"durchlauf", Start() + Bildschirmfoto() + Konsole() + Gehen() + Hebel() + Pause() + Editor() + Schliessen()},
+      {"editor_maus", "taste 0x3E ab\nbild\ntaste 0x3E auf\nbild 10\nrad -2\nrad 3\nknopf 1 ab\nbild\nknopf 1 auf\ntaste 0xCF ab\nbild\n"},
       {"zeilenenden", "bild\r\n\r\n  \t taste  17\tab  \r\nbild"},
       {"fehler", "bild\ntaste 17 hoch\nbild\n"},
       {"zu_lang", "bild\n" + std::string(300, 'x') + "\nbild\n"},
