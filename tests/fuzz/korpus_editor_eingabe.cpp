@@ -1,20 +1,16 @@
 // Writes the seed corpus of fuzz_editor_eingabe: one script per binding group (camera and layer,
 // block mode, object mode, undo), a box, a drag and an edited dialog.
 #include <filesystem>
-#include <fstream>
 #include <string>
 
+#include "KorpusDatei.h"
 #include "EditorSkript.h"
 
 using namespace editorskript;
 
 namespace {
 
-bool Schreibe(const std::filesystem::path& ordner, const char* name, const Schreiber& s) {
-  std::ofstream datei(ordner / name, std::ios::binary);
-  datei.write(reinterpret_cast<const char*>(s.bytes.data()), std::streamsize(s.bytes.size()));
-  return bool(datei);
-}
+using korpus::Schreibe;
 
 }  // namespace
 

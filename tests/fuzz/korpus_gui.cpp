@@ -3,9 +3,9 @@
 // destroys its own page in its click.
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
+#include "KorpusDatei.h"
 #include "GuiSkript.h"
 
 using namespace guiskript;
@@ -18,11 +18,7 @@ Schreiber Neu() { return Schreiber({0, 1, 1, 0, 3, 3, 15}); }
 constexpr uint8_t ZEICHEN_MINUS = 9, ZEICHEN_FUENF = 8, ZEICHEN_PUNKT = 10, EIN_TICK = 1, HALBE = 3, ZWEI = 4;
 constexpr uint64_t KLICK = 265, ESCAPE = 266, RUECKSCHRITT = 267, ZUSATZ = 269;
 
-bool Schreibe(const std::filesystem::path& ordner, const char* name, const Schreiber& s) {
-  std::ofstream datei(ordner / name, std::ios::binary);
-  datei.write(reinterpret_cast<const char*>(s.bytes.data()), std::streamsize(s.bytes.size()));
-  return bool(datei);
-}
+using korpus::Schreibe;
 
 }  // namespace
 

@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <limits>
 #include <string>
 
+#include "KorpusDatei.h"
 #include "Karte.h"
 #include "Kartenbeschreibung.h"
 #include "SzenenSkript.h"
@@ -21,11 +21,7 @@ namespace {
 constexpr uint8_t TRIGGER = 0x80;
 const float NAN_F = std::numeric_limits<float>::quiet_NaN(), INF = std::numeric_limits<float>::infinity();
 
-bool Schreibe(const std::filesystem::path& ordner, const char* name, const Schreiber& s) {
-  std::ofstream datei(ordner / name, std::ios::binary);
-  datei.write(reinterpret_cast<const char*>(s.bytes.data()), std::streamsize(s.bytes.size()));
-  return bool(datei);
-}
+using korpus::Schreibe;
 
 struct ZellTyp {
   uint8_t x, y, z, typ;
