@@ -21,22 +21,17 @@
 
 namespace {
 
+using anzeige::Kanal;
+using anzeige::Pixel;
 using Spiel::Editor;
 using Zellpos = Editor::Zellposition;
 
 class EditorAnzeige : public EditorRahmen {
  protected:
-  bool OeffneSchirm() override {
-    log.Debug(true);  // GL errors reach the log
-    d3d9::WaehleGl33Backend();
-    g_Vollbild.SetzeBool(false);
-    return anzeige::OeffneBildschirm(BREITE, HOEHE);
-  }
+  bool OeffneSchirm() override { return anzeige::OeffneGlSchirm(log, BREITE, HOEHE); }
   void SchliesseSchirm() override {
     renderer.reset();
-    Zarvo_Screen3D::Schliessen();
-    g_Vollbild.SetzeBool(true);
-    for (const std::string& z : log.zeilen) EXPECT_EQ(z.find("GL error"), std::string::npos) << z;
+    anzeige::SchliesseGlSchirm(log);
   }
   void TearDown() override {
     BeendeEditor();
@@ -73,24 +68,13 @@ class EditorAnzeige : public EditorRahmen {
     zeichnen = true;
     ohneLinien = !mitLinien;
     ohneText = !mitText;
-    Zarvo_ZeichenKontext* kontext = Zarvo_Screen3D::GibZeichenKontext();
     Bild();
-    kontext->EndeZeichnen();
     zeichnen = false;
     ohneLinien = false;
     ohneText = false;
-    Zarvo_Bild bild(BREITE, HOEHE, PXFMT_A8R8G8B8, 1);
-    kontext->LiesBildschirmInhalt(bild);
-    if (!name.empty()) bild.SpeicherePNG(std::filesystem::temp_directory_path() / ("editor_" + name + ".png"), 0);
-    return bild;
+    return anzeige::LiesSchirm(BREITE, HOEHE, name.empty() ? name : "editor_" + name);
   }
 
-  static uint32_t Pixel(const Zarvo_Bild& bild, int64_t x, int64_t y) {
-    uint32_t p;
-    std::memcpy(&p, bild.Pixel() + uint64_t(y) * bild.Zeilenbytes() + 4 * uint64_t(x), 4);
-    return p & 0xFFFFFF;
-  }
-  static int Kanal(uint32_t p, int schiebung) { return int(p >> schiebung & 0xFF); }
   static int Helligkeit(uint32_t p) { return Kanal(p, 16) + Kanal(p, 8) + Kanal(p, 0); }
   static bool Orange(uint32_t p) { return Kanal(p, 16) > 180 && Kanal(p, 8) > 100 && Kanal(p, 8) < 200 && Kanal(p, 0) < 120; }
   static bool Klarfarbe(uint32_t p) {

@@ -22,22 +22,48 @@
 
 namespace anzeige {
 
+// The OpenGL device in a window of breite x hoehe; its GL errors reach `log`'s debug lines.
+inline bool OeffneGlSchirm(LogMitschnitt& log, uint32_t breite, uint32_t hoehe) {
+  log.Debug(true);
+  d3d9::WaehleGl33Backend();
+  g_Vollbild.SetzeBool(false);
+  return OeffneBildschirm(breite, hoehe);
+}
+// Closes it again; every GL error the log caught fails the test.
+inline void SchliesseGlSchirm(const LogMitschnitt& log) {
+  Zarvo_Screen3D::Schliessen();
+  g_Vollbild.SetzeBool(true);
+  for (const std::string& z : log.zeilen) EXPECT_EQ(z.find("GL error"), std::string::npos) << z;
+}
+// Ends the frame and reads the back buffer; saved as <name>.png in the temporary folder unless
+// the name is empty.
+inline Zarvo_Bild LiesSchirm(uint32_t breite, uint32_t hoehe, const std::string& name) {
+  Zarvo_ZeichenKontext* kontext = Zarvo_Screen3D::GibZeichenKontext();
+  kontext->EndeZeichnen();
+  Zarvo_Bild bild(breite, hoehe, PXFMT_A8R8G8B8, 1);
+  kontext->LiesBildschirmInhalt(bild);
+  if (!name.empty()) bild.SpeicherePNG(std::filesystem::temp_directory_path() / (name + ".png"), 0);
+  return bild;
+}
+// 0xAARRGGBB at (x, y).
+inline uint32_t Texel(const Zarvo_Bild& bild, int64_t x, int64_t y) {
+  uint32_t p;
+  std::memcpy(&p, bild.Pixel() + uint64_t(y) * bild.Zeilenbytes() + 4 * uint64_t(x), 4);
+  return p;
+}
+// 0xRRGGBB at (x, y).
+inline uint32_t Pixel(const Zarvo_Bild& bild, int64_t x, int64_t y) { return Texel(bild, x, y) & 0xFFFFFF; }
+inline int Kanal(uint32_t pixel, int schiebung) { return int(pixel >> schiebung & 0xFF); }
+
 class SchirmBild : public ::testing::Test {
  protected:
   SchirmBild(uint32_t breite, uint32_t hoehe) : B(breite), H(hoehe) {}
 
   void SetUp() override {
-    log.Debug(true);
-    d3d9::WaehleGl33Backend();
-    g_Vollbild.SetzeBool(false);
-    ASSERT_TRUE(OeffneBildschirm(B, H)) << Zeilen();
+    ASSERT_TRUE(OeffneGlSchirm(log, B, H)) << Zeilen();
     kontext = Zarvo_Screen3D::GibZeichenKontext();
   }
-  void TearDown() override {
-    Zarvo_Screen3D::Schliessen();
-    g_Vollbild.SetzeBool(true);
-    for (const std::string& z : log.zeilen) EXPECT_EQ(z.find("GL error"), std::string::npos) << z;
-  }
+  void TearDown() override { SchliesseGlSchirm(log); }
 
   std::string Zeilen() const {
     std::string text;
@@ -50,20 +76,9 @@ class SchirmBild : public ::testing::Test {
     kontext->Leeren(3, farbe);
   }
   // Ends the frame and reads the back buffer, saved as <name>.png in the temporary folder.
-  Zarvo_Bild Bildschirm(const std::string& name) {
-    kontext->EndeZeichnen();
-    Zarvo_Bild bild(B, H, PXFMT_A8R8G8B8, 1);
-    kontext->LiesBildschirmInhalt(bild);
-    bild.SpeicherePNG(std::filesystem::temp_directory_path() / (name + ".png"), 0);
-    return bild;
-  }
-  // 0xRRGGBB.
-  static uint32_t Pixel(const Zarvo_Bild& bild, int64_t x, int64_t y) {
-    uint32_t p;
-    std::memcpy(&p, bild.Pixel() + uint64_t(y) * bild.Zeilenbytes() + 4 * uint64_t(x), 4);
-    return p & 0xFFFFFF;
-  }
-  static int Kanal(uint32_t pixel, int schiebung) { return int(pixel >> schiebung & 0xFF); }
+  Zarvo_Bild Bildschirm(const std::string& name) { return LiesSchirm(B, H, name); }
+  static uint32_t Pixel(const Zarvo_Bild& bild, int64_t x, int64_t y) { return anzeige::Pixel(bild, x, y); }
+  static int Kanal(uint32_t pixel, int schiebung) { return anzeige::Kanal(pixel, schiebung); }
 
   const uint32_t B, H;
   AnzeigeSperre sperre;  // visible windows take the focus

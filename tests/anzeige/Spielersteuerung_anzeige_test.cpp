@@ -13,8 +13,7 @@
 #include <string>
 
 #include "AnzeigeSperre.h"
-#include "BildschirmOeffnen.h"
-#include "Plattform/d3d9/d3d9.h"
+#include "SchirmBild.h"
 #include "Ressourcen.h"
 #include "Zarvo_Bild.h"
 #include "Zarvo_Screen3D.h"
@@ -25,23 +24,18 @@
 
 namespace {
 
+using anzeige::Kanal;
+using anzeige::Pixel;
+using anzeige::Texel;
+
 constexpr float GRAU = 128.0f / 255;
 constexpr uint32_t GRAU_PIXEL = 0x808080;
 constexpr TAlphaFarbe KASTEN{0, 0, 0, 0.50196081f};
 
 class SpielersteuerungAnzeige : public SpielRahmen {
  protected:
-  bool OeffneSchirm() override {
-    log.Debug(true);  // GL errors reach the log
-    d3d9::WaehleGl33Backend();
-    g_Vollbild.SetzeBool(false);
-    return anzeige::OeffneBildschirm(BREITE, HOEHE);
-  }
-  void SchliesseSchirm() override {
-    Zarvo_Screen3D::Schliessen();
-    g_Vollbild.SetzeBool(true);
-    for (const std::string& z : log.zeilen) EXPECT_EQ(z.find("GL error"), std::string::npos) << z;
-  }
+  bool OeffneSchirm() override { return anzeige::OeffneGlSchirm(log, BREITE, HOEHE); }
+  void SchliesseSchirm() override { anzeige::SchliesseGlSchirm(log); }
 
   // One frame drawn on the cleared screen and read back (saved under the name).
   Zarvo_Bild GezeichnetesBild(const std::string& name) {
@@ -50,18 +44,8 @@ class SpielersteuerungAnzeige : public SpielRahmen {
     kontext->SetRenderZiel(nullptr);
     kontext->Leeren(3, farbe);
     Bild();
-    kontext->EndeZeichnen();
-    Zarvo_Bild bild(BREITE, HOEHE, PXFMT_A8R8G8B8, 1);
-    kontext->LiesBildschirmInhalt(bild);
-    bild.SpeicherePNG(std::filesystem::temp_directory_path() / ("spielersteuerung_" + name + ".png"), 0);
-    return bild;
+    return anzeige::LiesSchirm(BREITE, HOEHE, "spielersteuerung_" + name);
   }
-  static uint32_t Pixel(const Zarvo_Bild& bild, int64_t x, int64_t y) {
-    uint32_t p;
-    std::memcpy(&p, bild.Pixel() + uint64_t(y) * bild.Zeilenbytes() + 4 * uint64_t(x), 4);
-    return p;
-  }
-  static int Kanal(uint32_t p, int schiebung) { return int(p >> schiebung & 0xFF); }
   const Zarvo_SpriteInstanz* Kasten() const {
     for (const Zarvo_SpriteInstanz& s : sprites)
       if (s.r == KASTEN.r && s.g == KASTEN.g && s.b == KASTEN.b && s.a == KASTEN.a) return &s;
@@ -100,14 +84,14 @@ TEST_F(SpielersteuerungAnzeige, BeschriftungUndGetragenerStein) {
   EXPECT_GT(weiss, 30) << "the name's glyphs";
   EXPECT_EQ(weissMitte, weiss) << "the glyphs keep off the box's edge";
   for (int64_t x = x0; x <= x1; x += 4) {
-    EXPECT_EQ(Pixel(etikett, x, y0 - 2) & 0xFFFFFF, GRAU_PIXEL) << "above, " << x;
-    EXPECT_EQ(Pixel(etikett, x, y1 + 2) & 0xFFFFFF, GRAU_PIXEL) << "below, " << x;
+    EXPECT_EQ(Pixel(etikett, x, y0 - 2), GRAU_PIXEL) << "above, " << x;
+    EXPECT_EQ(Pixel(etikett, x, y1 + 2), GRAU_PIXEL) << "below, " << x;
   }
   for (int64_t y = y0; y <= y1; y += 4) {
-    EXPECT_EQ(Pixel(etikett, x0 - 2, y) & 0xFFFFFF, GRAU_PIXEL) << "left, " << y;
-    EXPECT_EQ(Pixel(etikett, x1 + 2, y) & 0xFFFFFF, GRAU_PIXEL) << "right, " << y;
+    EXPECT_EQ(Pixel(etikett, x0 - 2, y), GRAU_PIXEL) << "left, " << y;
+    EXPECT_EQ(Pixel(etikett, x1 + 2, y), GRAU_PIXEL) << "right, " << y;
   }
-  EXPECT_EQ(Pixel(etikett, 1000, 600) & 0xFFFFFF, GRAU_PIXEL);
+  EXPECT_EQ(Pixel(etikett, 1000, 600), GRAU_PIXEL);
 
   // The stone taken; looking down, the icon alone at the mouse, texel for texel.
   KlickeAufWeltpunkt(Szene().GibGegenstaende()[0].position * 2.0f, {640, 600, 0});
@@ -121,7 +105,7 @@ TEST_F(SpielersteuerungAnzeige, BeschriftungUndGetragenerStein) {
   int verglichen = 0, gleich = 0;
   for (int64_t j = 0; j < 64; ++j)
     for (int64_t i = 0; i < 64; ++i) {
-      const uint32_t t = Pixel(atlas.Bild(), symbol.x + i, symbol.y + j);
+      const uint32_t t = Texel(atlas.Bild(), symbol.x + i, symbol.y + j);
       if (Kanal(t, 24) != 255) continue;  // opaque texels only: the others blend with the grey
       ++verglichen;
       const uint32_t s = Pixel(unten, 700 - 32 + i, 560 - 32 + j);
@@ -130,8 +114,8 @@ TEST_F(SpielersteuerungAnzeige, BeschriftungUndGetragenerStein) {
     }
   EXPECT_GT(verglichen, 500);
   EXPECT_EQ(gleich, verglichen) << "the icon's tile at the mouse";
-  EXPECT_EQ(Pixel(unten, 700 - 34, 560) & 0xFFFFFF, GRAU_PIXEL);
-  EXPECT_EQ(Pixel(unten, 700 + 34, 560) & 0xFFFFFF, GRAU_PIXEL);
+  EXPECT_EQ(Pixel(unten, 700 - 34, 560), GRAU_PIXEL);
+  EXPECT_EQ(Pixel(unten, 700 + 34, 560), GRAU_PIXEL);
 
   // Looking up: six copies along the ray, each the entry's width over its depth.
   Maus(640, 150);
@@ -148,7 +132,7 @@ TEST_F(SpielersteuerungAnzeige, BeschriftungUndGetragenerStein) {
     EXPECT_GE(s.breite, sprites[i - 1].breite) << "nearer the camera along the ray: larger";
     EXPECT_NE(Pixel(oben, int64_t(s.x), int64_t(s.y)) & 0xFFFFFF, GRAU_PIXEL);
   }
-  EXPECT_EQ(Pixel(oben, 640, 400) & 0xFFFFFF, GRAU_PIXEL);
+  EXPECT_EQ(Pixel(oben, 640, 400), GRAU_PIXEL);
 }
 
 }  // namespace
