@@ -75,6 +75,7 @@ if ! starte_xvfb; then
 fi
 
 ergebnisse=()
+fehlerprotokolle=()
 fehlgeschlagen=0
 
 # stufe PRESET CTEST-ARGUMENTE...: configure, build and test one preset; records the result.
@@ -105,6 +106,29 @@ stufe() {
   fi
   [ "${ergebnis%% *}" = "ok" ] || fehlgeschlagen=1
   ergebnisse+=("$(printf '%-9s %s' "$preset" "$ergebnis")")
+  if [ -f "$protokoll" ] && grep -q "The following tests FAILED:" "$protokoll"; then
+    fehlerprotokolle+=("$protokoll")
+  fi
+}
+
+# auszug PROTOKOLL: the failed tests of one stage, each with the end of its output, so that the
+# end of a long log still names them.
+auszug() {
+  local protokoll=$1 name
+  echo "--- $(basename "$protokoll" .txt)"
+  sed -n '/The following tests FAILED:/,/^Errors while running/p' "$protokoll"
+  sed -n '/The following tests FAILED:/,/^Errors while running/p' "$protokoll" |
+    sed -n 's/^[[:space:]]*[0-9]* - \([^ ]*\) .*/\1/p' |
+    while read -r name; do
+      echo "----- $name (Ende der Ausgabe)"
+      awk -v name="$name" '
+        $0 ~ ("Test +#[0-9]+: " name " ") && /(\*\*\*|Failed|Exception|Timeout)/ { zeigen = 1; n = 0; next }
+        zeigen && /^ *[0-9]+\/[0-9]+ Test +#/ { zeigen = 0 }
+        zeigen && /^ *Start +[0-9]+: / { next }
+        zeigen { zeilen[n++ % 40] = $0 }
+        END { k = n < 40 ? 0 : n - 40; for (i = k; i < n; i++) print zeilen[i % 40] }
+      ' "$protokoll"
+    done
 }
 
 stufe standard -LE fuzz
@@ -112,6 +136,10 @@ stufe asan -L 'einheit|programm'
 stufe tsan -L einheit
 stufe fuzz -L fuzz
 
+echo
+for protokoll in "${fehlerprotokolle[@]}"; do
+  auszug "$protokoll"
+done
 echo
 echo "=== Zusammenfassung ($((SECONDS - start_zeit)) s)"
 for zeile in "${ergebnisse[@]}"; do
