@@ -49,5 +49,8 @@ if [ "$(id -u)" -ne 0 ]; then
   als_root=(sudo)
 fi
 export DEBIAN_FRONTEND=noninteractive
-"${als_root[@]}" apt-get update < /dev/null
-"${als_root[@]}" apt-get install -y "${fehlend[@]}" < /dev/null
+# Another apt run (a second setup, or the system's own updates on a fresh machine) holds the lock
+# for a while: wait for it instead of failing.
+warte_auf_sperre=(-o DPkg::Lock::Timeout=900)
+"${als_root[@]}" apt-get "${warte_auf_sperre[@]}" update < /dev/null
+"${als_root[@]}" apt-get "${warte_auf_sperre[@]}" install -y "${fehlend[@]}" < /dev/null
