@@ -477,17 +477,19 @@ bool Generator::UebernimmDatensatz(FertigerPatch& d, Patch& patch, Uebernahme& b
     return false;
   }
   const uint32_t breite = uint32_t(d.farbe.Breite());
-  const Platzierung ort = PlatziereBild(breite, breite, bilanz);
-  for (WeltVertex& v : d.vertices) {
-    v.u = (float(ort.x) + v.u * float(breite)) / float(SEITEN_KANTE);
-    v.v = (float(ort.y) + v.v * float(breite)) / float(SEITEN_KANTE);
-  }
   float transform[16];
   std::memcpy(transform, d.transform, sizeof transform);
   const bool ohneInstanz = !pool.IstLebend(patch.instanz);
   // A rebuild keeps the pose of the current instance (an animated gate, lever or button).
   if (patch.modell && !ohneInstanz) std::memcpy(transform, pool[patch.instanz].matrix, sizeof transform);
+  // The old image's place is free before the new one is placed: a rebuild at the same size (as
+  // after a device loss) takes no more room, so it never opens a page of its own.
   GibPatchFrei(patch);
+  const Platzierung ort = PlatziereBild(breite, breite, bilanz);
+  for (WeltVertex& v : d.vertices) {
+    v.u = (float(ort.x) + v.u * float(breite)) / float(SEITEN_KANTE);
+    v.v = (float(ort.y) + v.v * float(breite)) / float(SEITEN_KANTE);
+  }
   patch.seite = ort.seite;
   patch.x = ort.x;
   patch.y = ort.y;

@@ -651,8 +651,10 @@ TEST_F(AnwendungRahmen, GeraeteverlustMitWarten) {
                 64 * 60),
             0);
   const int belegt = belegte();
+  const size_t seiten = S().GibSzene().generator.Seiten().size();
   kontext->impl.geraet->SimulateDeviceLost(3);
   Bilder(6);
+  EXPECT_EQ(S().GibSzene().generator.Seiten().size(), seiten) << "the rebuilt patches take their old room";
   size_t verloren = 0;
   for (uint32_t ms : wartezeiten) verloren += ms == Zarvo_ZeichenKontextImplDX9::WARTE_VERLOREN_MS;
   EXPECT_EQ(verloren, 4u) << "three lost answers, then the one that asks for the reset";

@@ -325,6 +325,27 @@ TEST_F(GeneratorSeiten, Fehler4_SeitenNachReInitUndAuslagerungNeuGebaut) {
   g_Zeit.zeit = jetzt;
 }
 
+// A full page stays one page through a reset: each patch's old place is free before its rebuilt
+// image of the same size is placed. (No page replay: only the rectangles count here.)
+using GeneratorPlatz = generatortest::GeneratorUmgebung<1>;
+TEST_F(GeneratorPlatz, VolleSeiteBleibtNachReInitEineSeite) {
+  TestErbauer::Einstellung e;
+  e.seite = [](const TestErbauer::Aufruf&) { return 2048u; };
+  erbauer.Setze(e);
+  Im([&] {
+    for (uint32_t key = 1; key <= 4; ++key) g().FordereAn(key, Flaeche({2.0f * float(key), 0, 0}));
+  });
+  ASSERT_TRUE(BisRuhe({0, 0, 30}));
+  ASSERT_EQ(g().Seiten().size(), 1u) << "four 2048² images fill one page";
+  const size_t vorher = erbauer.AnzahlAufrufe();
+
+  ASSERT_TRUE(bildschirm.Kontext()->ReInit());
+  ASSERT_TRUE(BisRuhe({0, 0, 30}));
+  EXPECT_EQ(erbauer.AnzahlAufrufe(), vorher + 4) << "every patch rebuilt once";
+  EXPECT_EQ(g().Seiten().size(), 1u);
+  EXPECT_EQ(g().Seiten()[0].platz.Belegt().size(), 4u);
+}
+
 // Records that cannot be placed: one consistency line each, stored without mesh, instance or
 // rectangle, offen balanced, and one build per generation (no rebuild loop). A record without
 // triangles (a refused build, or the empty record of a builder that threw, which has its error
