@@ -223,69 +223,76 @@ TEST_F(Programm, SchliessenMitOffenemPausenmenu) {
 }
 
 // Damaged data: every run ends with 0, or with -1 and its exception line; spiel.cfg is written and
-// no crash dump appears.
-TEST_F(Programm, BeschaedigteDaten) {
-  struct Fall {
-    const char* name;
-    std::function<void(const fs::path& daten)> stoere;
-    int status;
-    const char* zeile;  // a line the log must hold ("" for none)
-    std::vector<std::string> umgebung = {};
-    std::string skript = "bild 5\nschliessen\n";
+// no crash dump appears. One program run per case, so that each stays well inside its time limit
+// under ASan.
+struct DatenFall {
+  const char* name;
+  std::function<void(const fs::path& daten)> stoere;
+  int status;
+  const char* zeile;  // a line the log must hold ("" for none)
+  std::vector<std::string> umgebung = {};
+  std::string skript = "bild 5\nschliessen\n";
+};
+
+std::function<void(const fs::path&)> Ersetze(const char* datei, const std::string& inhalt) {
+  return [=](const fs::path& d) {
+    fs::remove(d / datei);
+    std::ofstream(d / datei, std::ios::binary) << inhalt;
   };
-  const auto ersetze = [](const char* datei, const std::string& inhalt) {
-    return [=](const fs::path& d) {
-      fs::remove(d / datei);
-      std::ofstream(d / datei, std::ios::binary) << inhalt;
-    };
-  };
-  const auto entferne = [](const char* datei) { return [=](const fs::path& d) { fs::remove_all(d / datei); }; };
-  const std::vector<Fall> faelle = {
-      {"szene.dat fehlt", entferne("szene.dat"), 0, ""},
-      {"szene.dat ein Ordner",
+}
+std::function<void(const fs::path&)> Entferne(const char* datei) {
+  return [=](const fs::path& d) { fs::remove_all(d / datei); };
+}
+
+std::vector<DatenFall> DatenFaelle() {
+  return {
+      {"szene_dat_fehlt", Entferne("szene.dat"), 0, ""},
+      {"szene_dat_ein_Ordner",
        [](const fs::path& d) {
          fs::remove(d / "szene.dat");
          fs::create_directory(d / "szene.dat");
        },
        0, ""},
-      {"bloom.xml fehlt", entferne("bloom.xml"), 0, ""},
-      {"pause.xml fehlt, Esc", entferne("pause.xml"), 0, "", {}, ESC_WEITER},
-      {"calibrib.fnt abgeschnitten", [](const fs::path& d) {
+      {"bloom_xml_fehlt", Entferne("bloom.xml"), 0, ""},
+      {"pause_xml_fehlt_Esc", Entferne("pause.xml"), 0, "", {}, ESC_WEITER},
+      {"calibrib_fnt_abgeschnitten", [](const fs::path& d) {
          const std::string inhalt = LiesDatei(d / "calibrib.fnt");
          fs::remove(d / "calibrib.fnt");
          std::ofstream(d / "calibrib.fnt", std::ios::binary) << inhalt.substr(0, inhalt.size() / 2);
        }, 0, ""},
-      {"usaganie.ogg fehlt", entferne("usaganie.ogg"), 0, ""},
-      {"schatten.ps fehlerhaft", ersetze("schatten.ps", "float4 main( : COLOR { return 1; }\n"), 0,
+      {"usaganie_ogg_fehlt", Entferne("usaganie.ogg"), 0, "?Unable to load music."},
+      {"schatten_ps_fehlerhaft", Ersetze("schatten.ps", "float4 main( : COLOR { return 1; }\n"), 0,
        "!Zarvo_PixelShader::UebersetzeQuelltext(...): Übersetzung gescheitert."},
-      {"GuiGrafik.png zu klein", [](const fs::path& d) {
+      {"GuiGrafik_png_zu_klein", [](const fs::path& d) {
          fs::remove(d / "GuiGrafik.png");
          fs::copy_file(d / "grafik.png", d / "GuiGrafik.png");
        }, -1, "Exception thrown: "},
-      {"start.vs fehlt", entferne("start.vs"), -1, "Exception thrown: "},
-      {"grafik.png fehlt", entferne("grafik.png"), -1, "Exception thrown: "},
-      {"calibrib.ttf Unsinn", ersetze("calibrib.ttf", std::string(4096, 'x')), -1, "Exception thrown: "},
-      {"GuiKonfig.xml abgeschnitten", ersetze("GuiKonfig.xml", "<gui><eigen"), -1, "Datei nicht geladen"},
-      {"Daten fehlt", [](const fs::path& d) { fs::remove_all(d); }, -1, "Exception thrown: "},
-      {"kein Audiotreiber", [](const fs::path&) {}, 0, "", {"ALSOFT_DRIVERS=keiner"}},
+      {"start_vs_fehlt", Entferne("start.vs"), -1, "Exception thrown: "},
+      {"grafik_png_fehlt", Entferne("grafik.png"), -1, "Exception thrown: "},
+      {"calibrib_ttf_Unsinn", Ersetze("calibrib.ttf", std::string(4096, 'x')), -1, "Exception thrown: "},
+      {"GuiKonfig_xml_abgeschnitten", Ersetze("GuiKonfig.xml", "<gui><eigen"), -1, "Datei nicht geladen"},
+      {"Daten_fehlt", [](const fs::path& d) { fs::remove_all(d); }, -1, "Exception thrown: "},
+      {"kein_Audiotreiber", [](const fs::path&) {}, 0, "", {"ALSOFT_DRIVERS=keiner"}},
   };
-  for (const Fall& fall : faelle) {
-    SCOPED_TRACE(fall.name);
-    fs::remove_all(anwendung);
-    fs::remove_all(benutzer);
-    BaueAnwendung();
-    fall.stoere(anwendung / "Daten");
-    std::vector<std::string> umgebung = fall.umgebung;
-    Lauf lauf = Starte(fall.skript, umgebung);
-    ASSERT_TRUE(lauf.beendet) << "signal " << lauf.status << "\n" << lauf.fehler << LogEnde();
-    EXPECT_EQ(lauf.status, fall.status & 0xFF) << LogEnde();
-    const std::string log = LiesDatei(benutzer / "spiel.log");
-    if (*fall.zeile) EXPECT_NE(log.find(fall.zeile), std::string::npos) << log;
-    if (fall.status == 0) EXPECT_EQ(log.find("Exception thrown: "), std::string::npos) << log;
-    EXPECT_TRUE(fs::exists(benutzer / "spiel.cfg"));
-    EXPECT_FALSE(fs::exists(benutzer / "MiniDump.dmp"));
-  }
 }
+
+class BeschaedigteDaten : public Programm, public ::testing::WithParamInterface<size_t> {};
+
+TEST_P(BeschaedigteDaten, EndetGeordnet) {
+  const DatenFall fall = DatenFaelle().at(GetParam());
+  fall.stoere(anwendung / "Daten");
+  Lauf lauf = Starte(fall.skript, fall.umgebung);
+  ASSERT_TRUE(lauf.beendet) << "signal " << lauf.status << "\n" << lauf.fehler << LogEnde();
+  EXPECT_EQ(lauf.status, fall.status & 0xFF) << LogEnde();
+  const std::string log = LiesDatei(benutzer / "spiel.log");
+  if (*fall.zeile) EXPECT_NE(log.find(fall.zeile), std::string::npos) << log;
+  if (fall.status == 0) EXPECT_EQ(log.find("Exception thrown: "), std::string::npos) << log;
+  EXPECT_TRUE(fs::exists(benutzer / "spiel.cfg"));
+  EXPECT_FALSE(fs::exists(benutzer / "MiniDump.dmp"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Programm, BeschaedigteDaten, ::testing::Range(size_t(0), DatenFaelle().size()),
+                         [](const ::testing::TestParamInfo<size_t>& info) { return std::string(DatenFaelle()[info.param].name); });
 
 // A damaged level: the game plays the default map after the loader's verdict, W moves the player,
 // and the editor (F4 F4) leaves the damaged file as it is. A wrong start mark alone is only
