@@ -178,9 +178,12 @@ void Editor::BestimmeMausPunkt(const BVektor3<float>& strahl) {
     mausPunkt = kamera + strahl * FREIE_ENTFERNUNG;
   }
   int32_t x = 0, y = 0, z = 0;
-  const bool endlich = ZellKoordinate(mausPunkt.x, x) & ZellKoordinate(mausPunkt.y, y) & ZellKoordinate(mausPunkt.z, z);
+  // Every coordinate is converted, also after a non-finite one.
+  const bool xEndlich = ZellKoordinate(mausPunkt.x, x);
+  const bool yEndlich = ZellKoordinate(mausPunkt.y, y);
+  const bool zEndlich = ZellKoordinate(mausPunkt.z, z);
   cursorZelle = {x, y, z};
-  cursorInKarte = endlich && szene.karte.Enthaelt(x, y, z);
+  cursorInKarte = xEndlich && yEndlich && zEndlich && szene.karte.Enthaelt(x, y, z);
 }
 
 // ---- block mode ----
