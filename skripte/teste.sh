@@ -114,10 +114,11 @@ stufe() {
 # auszug PROTOKOLL: the failed tests of one stage, each with the end of its output, so that the
 # end of a long log still names them.
 auszug() {
-  local protokoll=$1 name
+  local protokoll=$1 name liste
+  liste=$(sed -n '/The following tests FAILED:/,/^Errors while running/p' "$protokoll")
   echo "--- $(basename "$protokoll" .txt)"
-  sed -n '/The following tests FAILED:/,/^Errors while running/p' "$protokoll"
-  sed -n '/The following tests FAILED:/,/^Errors while running/p' "$protokoll" |
+  echo "$liste"
+  echo "$liste" |
     sed -n 's/^[[:space:]]*[0-9]* - \([^ ]*\) .*/\1/p' |
     while read -r name; do
       echo "----- $name (Ende der Ausgabe)"

@@ -68,20 +68,23 @@ using Modus = Spiel::Hauptschleife::Modus;
 using programm_ordner::Inode;
 using programm_ordner::LiesDatei;
 
+// The recording device's copy of the atlas batch's instance buffer, or null before its first draw.
+const d3d9::null::VertexPuffer* InstanzPuffer(const Zarvo_SpriteAtlas& atlas) {
+  const Zarvo_VertexBuffer* puffer = atlas.Stapel().InstanzBuffer();
+  return puffer && puffer->buffer ? static_cast<const d3d9::null::VertexPuffer*>(puffer->buffer) : nullptr;
+}
 // The first `anzahl` sprite instances the atlas's batch wrote to the recording device last.
 std::vector<Zarvo_SpriteInstanz> GeschriebeneSprites(const Zarvo_SpriteAtlas& atlas, size_t anzahl) {
+  const d3d9::null::VertexPuffer* puffer = InstanzPuffer(atlas);
+  if (!puffer || puffer->bytes.size() < anzahl * sizeof(Zarvo_SpriteInstanz)) return {};
   std::vector<Zarvo_SpriteInstanz> sprites(anzahl);
-  const Zarvo_VertexBuffer* puffer = atlas.Stapel().InstanzBuffer();
-  if (!puffer || !puffer->buffer) return {};
-  const auto& bytes = static_cast<const d3d9::null::VertexPuffer*>(puffer->buffer)->bytes;
-  if (bytes.size() < anzahl * sizeof(Zarvo_SpriteInstanz)) return {};
-  std::memcpy(sprites.data(), bytes.data(), anzahl * sizeof(Zarvo_SpriteInstanz));
+  std::memcpy(sprites.data(), puffer->bytes.data(), anzahl * sizeof(Zarvo_SpriteInstanz));
   return sprites;
 }
 // How often the atlas's batch has written its instances.
 int GeschriebeneSperren(const Zarvo_SpriteAtlas& atlas) {
-  const Zarvo_VertexBuffer* puffer = atlas.Stapel().InstanzBuffer();
-  return puffer && puffer->buffer ? static_cast<const d3d9::null::VertexPuffer*>(puffer->buffer)->sperren : 0;
+  const d3d9::null::VertexPuffer* puffer = InstanzPuffer(atlas);
+  return puffer ? puffer->sperren : 0;
 }
 
 class AnwendungRahmen : public ::testing::Test {

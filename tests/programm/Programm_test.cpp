@@ -276,10 +276,12 @@ std::vector<DatenFall> DatenFaelle() {
   };
 }
 
-class BeschaedigteDaten : public Programm, public ::testing::WithParamInterface<size_t> {};
+void PrintTo(const DatenFall& fall, std::ostream* aus) { *aus << fall.name; }
+
+class BeschaedigteDaten : public Programm, public ::testing::WithParamInterface<DatenFall> {};
 
 TEST_P(BeschaedigteDaten, EndetGeordnet) {
-  const DatenFall fall = DatenFaelle().at(GetParam());
+  const DatenFall& fall = GetParam();
   fall.stoere(anwendung / "Daten");
   Lauf lauf = Starte(fall.skript, fall.umgebung);
   ASSERT_TRUE(lauf.beendet) << "signal " << lauf.status << "\n" << lauf.fehler << LogEnde();
@@ -291,8 +293,8 @@ TEST_P(BeschaedigteDaten, EndetGeordnet) {
   EXPECT_FALSE(fs::exists(benutzer / "MiniDump.dmp"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Programm, BeschaedigteDaten, ::testing::Range(size_t(0), DatenFaelle().size()),
-                         [](const ::testing::TestParamInfo<size_t>& info) { return std::string(DatenFaelle()[info.param].name); });
+INSTANTIATE_TEST_SUITE_P(Programm, BeschaedigteDaten, ::testing::ValuesIn(DatenFaelle()),
+                         [](const ::testing::TestParamInfo<DatenFall>& info) { return std::string(info.param.name); });
 
 // A damaged level: the game plays the default map after the loader's verdict, W moves the player,
 // and the editor (F4 F4) leaves the damaged file as it is. A wrong start mark alone is only
@@ -331,6 +333,8 @@ std::string Beschaedige(const std::string& level, Schaden schaden) {
   }
   return inhalt;
 }
+
+void PrintTo(const SzenenFall& fall, std::ostream* aus) { *aus << fall.name; }
 
 class BeschaedigteSzene : public Programm, public ::testing::WithParamInterface<SzenenFall> {};
 
