@@ -184,21 +184,20 @@ std::vector<Zarvo_GfxAtlas::Neuplatzierung> Zarvo_GfxAtlas::LebendeEintraege() c
   return liste;
 }
 
-void Zarvo_GfxAtlas::ErzeugeLeeresBild(uint64_t breite, uint64_t hoehe) {
-  bild = Zarvo_Bild(breite, hoehe, PXFMT_A8R8G8B8, 1);
-  platz.SetGroesse(breite, hoehe, eintraege.size());
-  platz.Leeren();
-}
-
-// One pass over the snapshot; false as soon as an entry finds no room.
+// One pass over the snapshot; false as soon as an entry finds no room. The rectangles are placed
+// first, so that a size too small for them never allocates (and clears) its image.
 bool Zarvo_GfxAtlas::VersucheNeuplatzierung(const Zarvo_Bild& quelle, const std::vector<Neuplatzierung>& liste,
                                             uint64_t breite, uint64_t hoehe) {
-  ErzeugeLeeresBild(breite, hoehe);
+  platz.SetGroesse(breite, hoehe, eintraege.size());
+  platz.Leeren();
+  std::vector<std::pair<uint64_t, uint64_t>> orte(liste.size());
+  for (size_t i = 0; i < liste.size(); ++i)
+    if (!platz.HolePlatz(liste[i].alt.w, liste[i].alt.h, orte[i].first, orte[i].second)) return false;
+  bild = Zarvo_Bild(breite, hoehe, PXFMT_A8R8G8B8, 1);
   Zarvo_Bild& alt = const_cast<Zarvo_Bild&>(quelle);
-  for (const Neuplatzierung& n : liste) {
-    uint64_t x = 0;
-    uint64_t y = 0;
-    if (!platz.HolePlatz(n.alt.w, n.alt.h, x, y)) return false;
+  for (size_t i = 0; i < liste.size(); ++i) {
+    const Neuplatzierung& n = liste[i];
+    const auto [x, y] = orte[i];
     SetzeEintrag(n.index, BaueEintrag(x, y, n.alt.w, n.alt.h));
     TBereich von;
     TBereich nach;

@@ -84,7 +84,6 @@ class Zarvo_GfxAtlas {
   static bool MeldeKantenGrenze(uint64_t groessteKante);
   bool VersucheNeuplatzierung(const Zarvo_Bild& quelle, const std::vector<Neuplatzierung>& liste, uint64_t breite,
                               uint64_t hoehe);
-  void ErzeugeLeeresBild(uint64_t breite, uint64_t hoehe);
 
   Zarvo_Bild bild;
   TPlatz platz;
